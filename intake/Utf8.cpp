@@ -1,0 +1,1 @@
+#include "intake/Utf8.h"
