@@ -35,4 +35,13 @@ struct DecodedTrace {
 // TraceError("Out of memory") when the text does not fit in memory.
 DecodedTrace DecodeTraceMessage(std::uintptr_t dwData, std::uint32_t cbData, const void* lpData);
 
+namespace detail {
+
+// A text of `units` U+0000 units for the decoder to fill. std::bad_alloc and std::length_error
+// become TraceError("Out of memory"). Kept apart from the decoder so that the failure can be
+// exercised with a size no machine can allocate.
+std::u16string AllocateTraceText(std::size_t units);
+
+}  // namespace detail
+
 }  // namespace orsk
