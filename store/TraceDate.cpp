@@ -9,7 +9,7 @@ constexpr std::int64_t kMsPerDay = 86'400'000;
 
 // Days from 1970-01-01 to a civil date and back (Howard Hinnant's algorithms, which are exact
 // over the whole proleptic Gregorian calendar).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -32,8 +32,9 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
     day = static_cast<int>(d);
 }
 
-// 1899-12-30 counted from 1970-01-01.
-const std::int64_t kEpochDaysFromUnix = DaysFromCivil(1899, 12, 30);
+// 1899-12-30 counted from 1970-01-01; constant, so that dates made during static
+// initialisation in other files are right too.
+constexpr std::int64_t kEpochDaysFromUnix = DaysFromCivil(1899, 12, 30);
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     std::int64_t q = a / b;
@@ -80,7 +81,8 @@ double ToDayCount(TraceDate date) {
 }
 
 TraceDate FromDayCount(double days) {
-    return TraceDate{static_cast<std::int64_t>(std::llround(days * static_cast<double>(kMsPerDay)))};
+    return TraceDate{
+        static_cast<std::int64_t>(std::llround(days * static_cast<double>(kMsPerDay)))};
 }
 
 }  // namespace orsk
