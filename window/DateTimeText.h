@@ -26,14 +26,13 @@ struct RegionalFormats {
     std::u16string shortDatePattern = u"M/d/yyyy";
     std::u16string dateSeparator = u"/";
     std::u16string timeSeparator = u":";
-    bool hourLeadingZero = false;  // "hh" instead of "h"
-    bool twentyFourHour = false;   // no AM/PM marker
+    bool hourLeadingZero = false;   // "hh" instead of "h"
+    bool twentyFourHour = false;    // no AM/PM marker
     bool markerBeforeTime = false;  // "AM 9:05:00" instead of "9:05:00 AM"
     std::u16string amMarker = u"AM";
     std::u16string pmMarker = u"PM";
-    std::array<std::u16string, 12> shortMonthNames{u"Jan", u"Feb", u"Mar", u"Apr",
-                                                   u"May", u"Jun", u"Jul", u"Aug",
-                                                   u"Sep", u"Oct", u"Nov", u"Dec"};
+    std::array<std::u16string, 12> shortMonthNames{u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
+                                                   u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
     std::array<std::u16string, 12> longMonthNames{
         u"January", u"February", u"March",     u"April",   u"May",      u"June",
         u"July",    u"August",   u"September", u"October", u"November", u"December"};

@@ -24,7 +24,7 @@ namespace orsk {
 std::u16string ViewLineOf(std::u16string_view traceText);
 
 // The text that appending the block's lines one by one adds to a text area whose last line is
-// empty (`lastLineIsEmpty`) or not.
+// empty (`lastLineIsEmpty`) or not. `traceText` is the trace as received; its view line goes in.
 std::u16string TraceBlockText(bool lastLineIsEmpty, std::u16string_view dateTimeText,
                               std::u16string_view traceText);
 
@@ -39,12 +39,14 @@ public:
     void SetRegionalFormats(RegionalFormats formats);
     const RegionalFormats& Formats() const { return formats_; }
 
-    // Shows the trace when the filter admits its level, then stores it. The clock is read once:
-    // the time shown and the time stored are the same instant.
+    // Shows the trace when the filter admits its level, then stores it (the text as received,
+    // shown or not). The clock is read once: the time shown and the time stored are the same
+    // instant. A store that is not open throws TraceError after the block was shown.
     void AddTrace(std::u16string_view text, std::int32_t level);
 
     // Rebuilds the view from the store under the current filter, drawing frozen; the caret
-    // ends at the end of the text.
+    // ends at the end of the text. Search state and filter are left alone. A store that is not
+    // open throws TraceError and leaves the text as it was.
     void ShowTraces();
 
 private:
