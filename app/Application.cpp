@@ -1,0 +1,155 @@
+#include "app/Application.h"
+
+#include <new>
+#include <string>
+
+#include "app/ApplicationTitle.h"
+#include "app/ErrorText.h"
+#include "app/Win32RegionalFormats.h"
+#include "common/TraceError.h"
+#include "intake/Utf8.h"
+#include "window/Win32Text.h"
+
+namespace orsk {
+namespace {
+
+constexpr wchar_t kApplicationWindowClass[] = L"OrskTraceApplication";
+
+std::wstring ModulePath(HINSTANCE instance) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::u16string PlatformLowerCase(std::u16string_view text) {
+    std::wstring wide = ToWide(text);
+    if (!wide.empty()) {
+        ::CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    }
+    return FromWide(wide);
+}
+
+std::u16string MessageOf(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        return Utf8ToUtf16(kOutOfMemory);
+    } catch (const std::exception& e) {
+        return Utf8ToUtf16(e.what());
+    } catch (...) {
+        return u"Unknown error";
+    }
+}
+
+}  // namespace
+
+Application::Application(HINSTANCE instance) : instance_(instance) {
+    formats_ = ReadRegionalFormats();
+    title_ = ToWide(ApplicationTitleFromPath(FromWide(ModulePath(instance)), PlatformLowerCase));
+    taskbarCreatedMessage_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, L"MAINICON");
+    windowClass.lpszClassName = kApplicationWindowClass;
+    ::RegisterClassExW(&windowClass);
+    // A hidden top-level window: it receives the settings broadcasts, which never reach
+    // message-only windows.
+    applicationWindow_.reset(::CreateWindowExW(0, kApplicationWindowClass, title_.c_str(), WS_POPUP,
+                                               0, 0, 0, 0, nullptr, nullptr, instance, this));
+}
+
+LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Application*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self != nullptr &&
+        (message == WM_SETTINGCHANGE || message == self->taskbarCreatedMessage_)) {
+        try {
+            self->RereadRegionalFormats();
+        } catch (...) {
+            self->ShowCurrentException();
+        }
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Application::RereadRegionalFormats() {
+    formats_ = ReadRegionalFormats();
+    if (formatsListener_) {
+        formatsListener_(formats_);
+    }
+}
+
+void Application::ShowCurrentException() noexcept {
+    ShowException(std::current_exception());
+}
+
+void Application::ShowException(std::exception_ptr error) noexcept {
+    try {
+        ShowErrorBox(MessageOf(error));
+    } catch (...) {
+        // Nothing sensible is left to do when even building the text fails.
+    }
+}
+
+void Application::ShowErrorBox(std::u16string_view message) noexcept {
+    if (errorBoxOpen_) {
+        ++errorsNotShown_;
+        return;
+    }
+    try {
+        std::u16string text = ErrorBoxText(message);
+        if (errorsNotShown_ > 0) {
+            text += u"\r\n\r\n(" + Utf8ToUtf16(std::to_string(errorsNotShown_)) +
+                    (errorsNotShown_ == 1 ? u" more error" : u" more errors") +
+                    u" occurred while the previous error box was open.)";
+            errorsNotShown_ = 0;
+        }
+        errorBoxOpen_ = true;
+        const std::wstring wide = ToWide(text);
+        ::MessageBoxW(mainWindow_, wide.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    } catch (...) {
+    }
+    errorBoxOpen_ = false;
+}
+
+int Application::Run(int showCommand) {
+    switch (showCommand) {
+        case SW_SHOWMAXIMIZED:
+        case SW_SHOWMINIMIZED:
+        case SW_MINIMIZE:
+        case SW_SHOWMINNOACTIVE:
+            break;
+        default:
+            showCommand = SW_SHOWNORMAL;
+    }
+    ::ShowWindow(mainWindow_, showCommand);
+    ::UpdateWindow(mainWindow_);
+
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        try {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        } catch (...) {
+            ShowCurrentException();
+        }
+    }
+    return 0;
+}
+
+}  // namespace orsk
