@@ -143,6 +143,9 @@ int Application::Run(int showCommand) {
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         try {
+            if (messageFilter_ && messageFilter_(message)) {
+                continue;
+            }
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         } catch (...) {

@@ -16,6 +16,8 @@ namespace orsk {
 class Application {
 public:
     using FormatsListener = std::function<void(const RegionalFormats&)>;
+    // Sees each message before it is translated and dispatched; true uses it up.
+    using MessageFilter = std::function<bool(const MSG&)>;
 
     // Reads the regional formats, works out the title and creates the hidden application window
     // that receives the platform's broadcasts.
@@ -33,6 +35,7 @@ public:
 
     // The window that owns error boxes (it is disabled while one is open).
     void SetMainWindow(HWND window) { mainWindow_ = window; }
+    void SetMessageFilter(MessageFilter filter) { messageFilter_ = std::move(filter); }
 
     // The standard error box for the exception being handled (call from inside a catch).
     void ShowCurrentException() noexcept;
@@ -53,6 +56,7 @@ private:
     std::wstring title_;
     RegionalFormats formats_;
     FormatsListener formatsListener_;
+    MessageFilter messageFilter_;
     HWND mainWindow_ = nullptr;
     unique_hwnd applicationWindow_;
     UINT taskbarCreatedMessage_ = 0;

@@ -17,6 +17,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         auto form = std::make_unique<orsk::TOrskTraceForm>(application);
         OrskTraceForm = form.get();
         application.SetMainWindow(form->Handle());
+        application.SetMessageFilter(
+            [&form](const MSG& message) { return form->PreTranslateMessage(message); });
         application.OnFormatsChanged(
             [&form](const orsk::RegionalFormats& formats) { form->SetRegionalFormats(formats); });
         const int exitCode = application.Run(showCommand);

@@ -2,28 +2,16 @@
 
 #include <commctrl.h>
 
-#include <array>
-
 #include "app/Application.h"
 #include "common/TraceError.h"
 #include "intake/TraceDecoder.h"
 #include "window/ControlIds.h"
+#include "window/FormLayout.h"
 #include "window/StringIds.h"
 #include "window/Win32Text.h"
 
 namespace orsk {
 namespace {
-
-constexpr wchar_t kPanelClass[] = L"OrskTracePanel";
-
-// Design size of the client area and the distances the anchored controls keep.
-constexpr int kClientWidth = 444;
-constexpr int kClientHeight = 420;
-constexpr int kTopBandHeight = 37;
-constexpr int kBottomBandHeight = 41;
-
-constexpr std::array<const wchar_t*, 10> kFilterItems = {L"0 = ALL", L"1", L"2", L"3", L"4",
-                                                         L"5",       L"6", L"7", L"8", L"9"};
 
 TraceDate LocalNow() {
     SYSTEMTIME t;
@@ -32,62 +20,58 @@ TraceDate LocalNow() {
         {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds});
 }
 
-unique_hfont CreateUiFont(const wchar_t* face, int points, BYTE charset) {
+int ScreenDpi() {
     HDC screen = ::GetDC(nullptr);
-    const int height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
-    return unique_hfont(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset,
-                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_DONTCARE, face));
+    return dpi > 0 ? dpi : 96;
+}
+
+FormDescription LoadFormDescription(HINSTANCE instance) {
+    HRSRC resource = ::FindResourceW(instance, L"TORSKTRACEFORM", MAKEINTRESOURCEW(10));
+    HGLOBAL loaded = resource != nullptr ? ::LoadResource(instance, resource) : nullptr;
+    const void* bytes = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+    if (bytes == nullptr) {
+        throw TraceError("The form description TORSKTRACEFORM is missing");
+    }
+    return ParseFormDescription(
+        std::string_view(static_cast<const char*>(bytes), ::SizeofResource(instance, resource)));
 }
 
 }  // namespace
 
-void TOrskTraceForm::RegisterClasses(HINSTANCE instance) {
-    WNDCLASSEXW form{};
-    form.cbSize = sizeof(form);
-    form.lpfnWndProc = WindowProc;
-    form.hInstance = instance;
-    form.hIcon = ::LoadIconW(instance, L"MAINICON");
-    form.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    form.lpszClassName = kTraceWindowClass;
-    ::RegisterClassExW(&form);
+TOrskTraceForm::TOrskTraceForm(Application& application)
+    : application_(application),
+      description_(LoadFormDescription(application.Instance())),
+      dpi_(ScreenDpi()),
+      builder_(std::make_unique<Win32FormBuilder>(description_, application.Instance(), dpi_)) {
+    CreateFormWindow();
+    builder_->CreateControls(handle_);
+    RECT client{};
+    ::GetClientRect(handle_, &client);
+    WMSize(client.right, client.bottom);
+    memTrace_ = builder_->Control("memTrace");
+    cbFilter_ = builder_->Control("cbFilter");
+    edtSearchFor_ = builder_->Control("edtSearchFor");
+    btnSearch_ = builder_->Control("btnSearch");
+    COMBOBOXINFO combo{};
+    combo.cbSize = sizeof(combo);
+    ::GetComboBoxInfo(cbFilter_, &combo);
+    cbFilterEdit_ = combo.hwndItem;
+    ::SetWindowSubclass(memTrace_, TextAreaProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowSubclass(cbFilterEdit_, FilterEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    WireEvents();
 
-    WNDCLASSEXW panel{};
-    panel.cbSize = sizeof(panel);
-    panel.lpfnWndProc = PanelProc;
-    panel.hInstance = instance;
-    panel.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    panel.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    panel.lpszClassName = kPanelClass;
-    ::RegisterClassExW(&panel);
-}
-
-TOrskTraceForm::TOrskTraceForm(Application& application) : application_(application) {
-    HINSTANCE instance = application.Instance();
-    RegisterClasses(instance);
-
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
-    handle_ =
-        ::CreateWindowExW(WS_EX_CONTROLPARENT, kTraceWindowClass, kTraceWindowCaption,
-                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 200, 104, frame.right - frame.left,
-                          frame.bottom - frame.top, nullptr, nullptr, instance, this);
-    if (handle_ == nullptr) {
-        throw TraceError("Cannot create the trace window");
-    }
-    // Traces come from programs of any integrity level, also when this window runs elevated;
-    // WM_COPYDATA is the only message let through.
-    ::ChangeWindowMessageFilterEx(handle_, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
-
-    CreateControls();
     textArea_ = std::make_unique<Win32EditTextArea>(memTrace_, handle_);
     view_ = std::make_unique<TraceView>(*textArea_, tblTrace_, LocalNow,
                                         [this] { return WindowText(cbFilter_); });
     view_->SetRegionalFormats(application_.Formats());
-    FormCreate();
-    lastFocus_ = edtSearchFor_;
+    if (onCreate_ != nullptr) {
+        (this->*onCreate_)();
+    }
+    if (!description_.form.activeControl.empty()) {
+        lastFocus_ = builder_->Control(description_.form.activeControl);
+    }
 }
 
 TOrskTraceForm::~TOrskTraceForm() {
@@ -96,57 +80,73 @@ TOrskTraceForm::~TOrskTraceForm() {
     }
 }
 
-HWND TOrskTraceForm::CreateControl(HWND parent, int id, const wchar_t* className,
-                                   const wchar_t* caption, DWORD style, DWORD exStyle, int left,
-                                   int top, int width, int height) {
-    HWND control =
-        ::CreateWindowExW(exStyle, className, caption, WS_CHILD | WS_VISIBLE | style, left, top,
-                          width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          application_.Instance(), nullptr);
-    if (control == nullptr) {
-        throw TraceError("Cannot create a control of the trace window");
+void TOrskTraceForm::CreateFormWindow() {
+    HINSTANCE instance = application_.Instance();
+    const std::wstring className(description_.form.className.begin(),
+                                 description_.form.className.end());
+    WNDCLASSEXW form{};
+    form.cbSize = sizeof(form);
+    form.lpfnWndProc = WindowProc;
+    form.hInstance = instance;
+    form.hIcon = ::LoadIconW(instance, L"MAINICON");
+    form.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    form.lpszClassName = className.c_str();
+    ::RegisterClassExW(&form);
+
+    const Rect client = DesignClientRect(description_, dpi_);
+    RECT frame{0, 0, client.width, client.height};
+    ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+    const std::wstring caption = ToWide(description_.form.caption);
+    // WM_NCCREATE stores handle_.
+    ::CreateWindowExW(WS_EX_CONTROLPARENT, className.c_str(), caption.c_str(),
+                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, description_.form.left,
+                      description_.form.top, frame.right - frame.left, frame.bottom - frame.top,
+                      nullptr, nullptr, instance, this);
+    if (handle_ == nullptr) {
+        throw TraceError("Cannot create the trace window");
     }
-    HFONT font = id == kIdMemTrace ? traceFont_.get() : formFont_.get();
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
+    // Traces come from programs of any integrity level, also when this window runs elevated;
+    // WM_COPYDATA is the only message let through.
+    ::ChangeWindowMessageFilterEx(handle_, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
 }
 
-void TOrskTraceForm::CreateControls() {
-    formFont_ = CreateUiFont(L"MS Sans Serif", 8, DEFAULT_CHARSET);
-    traceFont_ = CreateUiFont(L"Courier", 10, ANSI_CHARSET);
-
-    memTrace_ = CreateControl(
-        handle_, kIdMemTrace, L"EDIT", L"",
-        ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL,
-        WS_EX_CLIENTEDGE, 8, 45, 428, 328);
-    // No length limit: the view holds as many traces as memory allows.
-    ::SendMessageW(memTrace_, EM_SETLIMITTEXT, 0, 0);
-
-    pnlBottom_ =
-        CreateControl(handle_, kIdPnlBottom, kPanelClass, L"", WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
-                      0, kClientHeight - kBottomBandHeight, kClientWidth, kBottomBandHeight);
-    btnClose_ = CreateControl(pnlBottom_, kIdBtnClose, L"BUTTON", L"&Close",
-                              BS_PUSHBUTTON | WS_TABSTOP, 0, 361, 8, 75, 25);
-    btnEmpty_ = CreateControl(pnlBottom_, kIdBtnEmpty, L"BUTTON", L"&Empty",
-                              BS_PUSHBUTTON | WS_TABSTOP, 0, 281, 8, 75, 25);
-
-    pnlTop_ = CreateControl(handle_, kIdPnlTop, kPanelClass, L"", WS_CLIPCHILDREN,
-                            WS_EX_CONTROLPARENT, 0, 0, kClientWidth, kTopBandHeight);
-    lblSearchFor_ = CreateControl(pnlTop_, kIdLblSearchFor, L"STATIC", L"Search For:", SS_LEFT, 0,
-                                  174, 11, 55, 13);
-    lblFilter_ =
-        CreateControl(pnlTop_, kIdLblFilter, L"STATIC", L"Trace Level:", SS_LEFT, 0, 8, 11, 60, 13);
-    edtSearchFor_ = CreateControl(pnlTop_, kIdEdtSearchFor, L"EDIT", L"",
-                                  ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 235, 7, 119, 21);
-    btnSearch_ = CreateControl(pnlTop_, kIdBtnSearch, L"BUTTON", L"&Search",
-                               BS_PUSHBUTTON | WS_TABSTOP, 0, 361, 5, 75, 25);
-    cbFilter_ =
-        CreateControl(pnlTop_, kIdCbFilter, L"COMBOBOX", L"",
-                      CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 72, 8, 86, 200);
-    for (const wchar_t* item : kFilterItems) {
-        ::SendMessageW(cbFilter_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+TOrskTraceForm::Handler TOrskTraceForm::HandlerNamed(const std::string& name) const {
+    static const std::map<std::string, Handler, std::less<>> handlers = {
+        {"FormCreate", &TOrskTraceForm::FormCreate},
+        {"cbFilterChange", &TOrskTraceForm::cbFilterChange},
+        {"edtSearchForChange", &TOrskTraceForm::edtSearchForChange},
+        {"btnSearchClick", &TOrskTraceForm::btnSearchClick},
+        {"btnEmptyClick", &TOrskTraceForm::btnEmptyClick},
+        {"btnCloseClick", &TOrskTraceForm::btnCloseClick},
+        {"actSaveToFileExecute", &TOrskTraceForm::actSaveToFileExecute},
+    };
+    const auto found = handlers.find(name);
+    if (found == handlers.end()) {
+        throw TraceError("The form description names an unknown handler " + name);
     }
-    ::SendMessageW(cbFilter_, CB_SETMINVISIBLE, 8, 0);
+    return found->second;
+}
+
+void TOrskTraceForm::WireEvents() {
+    if (!description_.form.onCreate.empty()) {
+        onCreate_ = HandlerNamed(description_.form.onCreate);
+    }
+    const auto& controls = builder_->Controls();
+    for (std::size_t i = 0; i < description_.controls.size(); ++i) {
+        const ControlSpec& c = description_.controls[i];
+        if (!c.onClick.empty()) {
+            onClick_[controls[i]] = HandlerNamed(c.onClick);
+        }
+        if (!c.onChange.empty()) {
+            onChange_[controls[i]] = HandlerNamed(c.onChange);
+        }
+    }
+    for (const ActionSpec& action : description_.actions) {
+        if (!action.onExecute.empty()) {
+            onExecute_[action.name] = HandlerNamed(action.onExecute);
+        }
+    }
 }
 
 void TOrskTraceForm::FormCreate() {
@@ -155,6 +155,7 @@ void TOrskTraceForm::FormCreate() {
     tblTrace_.Open();
     // Choosing the item from the program sends no change notification, so no rebuild runs.
     ::SendMessageW(cbFilter_, CB_SETCURSEL, 0, 0);
+    filterChosenItem_ = 0;
     search_.SearchTextChanged();
     UpdateSearchButton();
 }
@@ -184,26 +185,12 @@ LRESULT CALLBACK TOrskTraceForm::WindowProc(HWND window, UINT message, WPARAM wP
     }
 }
 
-LRESULT CALLBACK TOrskTraceForm::PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_COMMAND:
-        case WM_NOTIFY:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORBTN:
-            // The bands only group controls; the form handles their notifications.
-            return ::SendMessageW(::GetParent(panel), message, wParam, lParam);
-        default:
-            return ::DefWindowProcW(panel, message, wParam, lParam);
-    }
-}
-
 LRESULT TOrskTraceForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COPYDATA:
             return WMCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         case WM_COMMAND:
-            WMCommand(LOWORD(wParam), HIWORD(wParam));
+            WMCommand(reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
             return 0;
         case WM_SIZE:
             WMSize(LOWORD(lParam), HIWORD(lParam));
@@ -245,68 +232,67 @@ LRESULT TOrskTraceForm::WMCopyData(const COPYDATASTRUCT* data) {
     }
 }
 
-void TOrskTraceForm::WMCommand(int id, int code) {
-    switch (id) {
-        case kIdCbFilter:
-            if (code == CBN_SELCHANGE) {
-                // The edit part still shows the old text while this notification runs.
-                const LRESULT index = ::SendMessageW(cbFilter_, CB_GETCURSEL, 0, 0);
-                if (index != CB_ERR) {
-                    ::SetWindowTextW(cbFilter_, kFilterItems[static_cast<std::size_t>(index)]);
-                }
-                cbFilterChange();
-            } else if (code == CBN_EDITCHANGE) {
-                cbFilterChange();
+void TOrskTraceForm::WMCommand(HWND control, int id, int code) {
+    if (control == nullptr) {
+        // A menu command: one of the actions.
+        const int index = id - static_cast<int>(kFirstActionCommand);
+        if (index >= 0 && index < static_cast<int>(description_.actions.size())) {
+            ExecuteAction(description_.actions[static_cast<std::size_t>(index)]);
+        }
+        return;
+    }
+    if (control == cbFilter_) {
+        if (code == CBN_SELCHANGE) {
+            // The edit part still shows the old text while this notification runs.
+            const LRESULT index = ::SendMessageW(cbFilter_, CB_GETCURSEL, 0, 0);
+            if (index != CB_ERR) {
+                const auto length = ::SendMessageW(cbFilter_, CB_GETLBTEXTLEN, index, 0);
+                std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+                ::SendMessageW(cbFilter_, CB_GETLBTEXT, index,
+                               reinterpret_cast<LPARAM>(item.data()));
+                settingFilterText_ = true;
+                ::SetWindowTextW(cbFilter_, item.c_str());
+                settingFilterText_ = false;
+                filterChosenItem_ = static_cast<int>(index);
             }
-            break;
-        case kIdEdtSearchFor:
-            if (code == EN_CHANGE) {
-                edtSearchForChange();
-            }
-            break;
-        case kIdBtnSearch:
-            if (code == BN_CLICKED) {
-                btnSearchClick();
-            }
-            break;
-        case kIdBtnEmpty:
-            if (code == BN_CLICKED) {
-                btnEmptyClick();
-            }
-            break;
-        case kIdBtnClose:
-            if (code == BN_CLICKED) {
-                btnCloseClick();
-            }
-            break;
-        default:
-            break;
+        } else if (code == CBN_EDITCHANGE && !settingFilterText_) {
+            filterChosenItem_ = -1;
+        } else {
+            return;
+        }
+    } else if (code == EN_CHANGE) {
+        // Edit controls report every change of their text, typed, pasted, cut or undone.
+    } else if (code != BN_CLICKED) {
+        return;
+    }
+    const auto& handlers = code == BN_CLICKED ? onClick_ : onChange_;
+    if (const auto found = handlers.find(control); found != handlers.end()) {
+        (this->*found->second)();
     }
 }
 
 void TOrskTraceForm::WMSize(int width, int height) {
-    // The bands span the width; the text area grows both ways; the Search controls and the
-    // bottom buttons keep their distance to the right edge.
-    const int right = width - kClientWidth;
-    HDWP positions = ::BeginDeferWindowPos(8);
-    auto place = [&](HWND control, int left, int top, int w, int h) {
-        positions = ::DeferWindowPos(positions, control, nullptr, left, top, w, h,
-                                     SWP_NOZORDER | SWP_NOACTIVATE);
-    };
-    place(pnlTop_, 0, 0, width, kTopBandHeight);
-    place(pnlBottom_, 0, height - kBottomBandHeight, width, kBottomBandHeight);
-    place(memTrace_, 8, 45, 428 + right, 328 + height - kClientHeight);
-    ::EndDeferWindowPos(positions);
-    ::SetWindowPos(lblSearchFor_, nullptr, 174 + right, 11, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(edtSearchFor_, nullptr, 235 + right, 7, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(btnSearch_, nullptr, 361 + right, 5, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(btnClose_, nullptr, 361 + right, 8, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(btnEmpty_, nullptr, 281 + right, 8, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const std::vector<Rect> places = LayoutControls(description_, dpi_, width, height);
+    const auto& controls = builder_->Controls();
+    HDWP positions = ::BeginDeferWindowPos(static_cast<int>(controls.size()));
+    for (std::size_t i = 0; i < controls.size() && positions != nullptr; ++i) {
+        const Rect& r = places[i];
+        int h = r.height;
+        if (description_.controls[i].kind == ControlKind::ComboBox) {
+            // A drop-down combo box's height includes its open list: room for dropDownCount
+            // items.
+            const auto itemHeight = ::SendMessageW(controls[i], CB_GETITEMHEIGHT, 0, 0);
+            h += static_cast<int>(itemHeight) * description_.controls[i].dropDownCount + 2;
+        }
+        // No copied bits: a moved control must paint itself anew, or the old picture of
+        // whatever stood there before stays on screen.
+        positions = ::DeferWindowPos(positions, controls[i], nullptr, r.left, r.top, r.width, h,
+                                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    }
+    if (positions != nullptr) {
+        ::EndDeferWindowPos(positions);
+    }
+    ::RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TOrskTraceForm::WMActivate(bool active) {
@@ -394,6 +380,10 @@ void TOrskTraceForm::btnEmptyClick() {
 
 void TOrskTraceForm::btnCloseClick() {
     ::SendMessageW(handle_, WM_CLOSE, 0, 0);
+}
+
+void TOrskTraceForm::actSaveToFileExecute() {
+    // Saving arrives with the save dialog; until then the command is there but writes nothing.
 }
 
 }  // namespace orsk

@@ -2,19 +2,24 @@
 // The trace window TOrskTraceForm: the one window of the program. Senders find it by its class
 // name or caption and send it WM_COPYDATA; it shows, stores, filters and searches the traces.
 //
+// It builds itself from its form description (the resource TORSKTRACEFORM) when constructed.
 // The window procedure only routes messages to named members; the decisions live in the
-// platform-free TraceView and TraceSearch.
+// platform-free TraceView, TraceSearch, FormLayout, EditActions and FilterBoxTyping.
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 
 #include "store/TraceStore.h"
+#include "window/EditActions.h"
+#include "window/FilterBoxTyping.h"
+#include "window/FormDescription.h"
 #include "window/TraceSearch.h"
 #include "window/TraceView.h"
 #include "window/Win32EditTextArea.h"
-#include "window/Win32Handles.h"
+#include "window/Win32FormBuilder.h"
 
 namespace orsk {
 
@@ -22,8 +27,8 @@ class Application;
 
 class TOrskTraceForm {
 public:
-    // Creates the window, still hidden, and runs FormCreate.
-    TOrskTraceForm(Application& application);
+    // Creates the window from its description, still hidden, and runs FormCreate.
+    explicit TOrskTraceForm(Application& application);
     ~TOrskTraceForm();
     TOrskTraceForm(const TOrskTraceForm&) = delete;
     TOrskTraceForm& operator=(const TOrskTraceForm&) = delete;
@@ -31,51 +36,76 @@ public:
     HWND Handle() const { return handle_; }
     void SetRegionalFormats(const RegionalFormats& formats);
 
-private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
-    static void RegisterClasses(HINSTANCE instance);
+    // Keys the window decides on before its controls see them: the tab order, Enter and Esc,
+    // and the edit shortcuts. True when the message was used up.
+    bool PreTranslateMessage(const MSG& message);
 
+private:
+    using Handler = void (TOrskTraceForm::*)();
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK TextAreaProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR self);
+
+    // Construction.
+    void CreateFormWindow();
+    void WireEvents();
+    Handler HandlerNamed(const std::string& name) const;
+
+    // Messages.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WMCopyData(const COPYDATASTRUCT* data);
-    void WMCommand(int id, int code);
+    void WMCommand(HWND control, int id, int code);
     void WMSize(int width, int height);
     void WMActivate(bool active);
     LRESULT WMCtlColor(HDC dc);
 
-    void CreateControls();
-    HWND CreateControl(HWND parent, int id, const wchar_t* className, const wchar_t* caption,
-                       DWORD style, DWORD exStyle, int left, int top, int width, int height);
+    // Keyboard, the filter box's typing and the edit actions (OrskTraceFrmKeys.cpp).
+    FocusTarget FocusTargetOf(HWND focus) const;
+    HWND EditTargetOf(FocusTarget focus) const;
+    EditTargetState EditTargetStateOf(HWND edit) const;
+    void MoveFocus(bool forward);
+    bool FilterBoxChar(wchar_t typed);
+    void ApplyFilterBoxEdit(const FilterBoxEdit& edit);
+    void ShowTextAreaMenu(LPARAM screenPoint);
+    void ExecuteAction(const ActionSpec& action);
+    bool ActionEnabledNow(const ActionSpec& action) const;
+
     std::u16string WindowText(HWND control) const;
     std::wstring ResourceString(UINT id, const wchar_t* fallback) const;
 
-    // Handlers wired to the controls.
+    // Handlers wired by the form description.
     void FormCreate();
     void cbFilterChange();
     void edtSearchForChange();
     void btnSearchClick();
     void btnEmptyClick();
     void btnCloseClick();
+    void actSaveToFileExecute();
 
     void AddTrace(std::u16string_view text, std::int32_t level);
     void ShowTraces();
     void UpdateSearchButton();
 
     Application& application_;
+    FormDescription description_;
+    int dpi_ = 96;
+    std::unique_ptr<Win32FormBuilder> builder_;
     HWND handle_ = nullptr;
     HWND memTrace_ = nullptr;
-    HWND pnlTop_ = nullptr;
-    HWND lblFilter_ = nullptr;
     HWND cbFilter_ = nullptr;
-    HWND lblSearchFor_ = nullptr;
+    HWND cbFilterEdit_ = nullptr;
     HWND edtSearchFor_ = nullptr;
     HWND btnSearch_ = nullptr;
-    HWND pnlBottom_ = nullptr;
-    HWND btnEmpty_ = nullptr;
-    HWND btnClose_ = nullptr;
     HWND lastFocus_ = nullptr;
-    unique_hfont formFont_;
-    unique_hfont traceFont_;
+    std::map<HWND, Handler> onClick_;
+    std::map<HWND, Handler> onChange_;
+    std::map<std::string, Handler, std::less<>> onExecute_;
+    Handler onCreate_ = nullptr;
+    int filterChosenItem_ = -1;
+    bool settingFilterText_ = false;
 
     TraceStore tblTrace_;
     std::unique_ptr<Win32EditTextArea> textArea_;

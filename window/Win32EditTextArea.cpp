@@ -31,14 +31,15 @@ void Win32EditTextArea::Append(std::u16string_view text) {
     const std::wstring wide = ToWide(text);
     const auto end = static_cast<WPARAM>(Length());
     ::SendMessageW(edit_, EM_SETSEL, end, static_cast<LPARAM>(end));
-    // FALSE: the program's text is not something the user can undo.
     ::SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+    ForgetUndo();
     CaretToEnd();
 }
 
 void Win32EditTextArea::ReplaceAll(std::u16string_view text) {
     const std::wstring wide = ToWide(text);
     ::SendMessageW(edit_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    ForgetUndo();
     CaretToEnd();
 }
 
@@ -53,6 +54,12 @@ void Win32EditTextArea::BeginUpdate() {
 
 void Win32EditTextArea::EndUpdate() {
     ::LockWindowUpdate(nullptr);
+}
+
+void Win32EditTextArea::ForgetUndo() {
+    // The program's text is not the user's edit: Undo must never take a trace away, nor
+    // replay an older edit at positions the new text has moved.
+    ::SendMessageW(edit_, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 void Win32EditTextArea::CaretToEnd() {

@@ -24,6 +24,7 @@ public:
 
 private:
     void CaretToEnd();
+    void ForgetUndo();
 
     HWND edit_;
     HWND frozenWindow_;

@@ -1,6 +1,7 @@
 #include "TraceWindowDriver.h"
 
 #include <chrono>
+#include <cstdint>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -281,6 +282,99 @@ HWND FocusOf(DWORD threadId) {
         return nullptr;
     }
     return info.hwndFocus;
+}
+
+namespace {
+
+// The window's screen pixels as 0x00RRGGBB values, row by row from the top.
+std::vector<std::uint32_t> ScreenPixels(HWND window, int& width, int& height) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> out(pixels, pixels + static_cast<std::size_t>(width) * height);
+    for (std::uint32_t& p : out) {
+        p &= 0x00FFFFFF;
+    }
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return out;
+}
+
+std::uint32_t Rgb(COLORREF color) {
+    return (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+}
+
+}  // namespace
+
+std::vector<MenuRow> MenuRows(HWND popup) {
+    int width = 0;
+    int height = 0;
+    const std::vector<std::uint32_t> pixels = ScreenPixels(popup, width, height);
+    const std::uint32_t background = Rgb(::GetSysColor(COLOR_MENU));
+    const std::uint32_t text = Rgb(::GetSysColor(COLOR_MENUTEXT));
+    const int border = 3;  // the frame
+    const int inner = width - 2 * border;
+
+    // Bands of rows with ink. A separator is a line across (nearly) the whole width; an item's
+    // text and the underline of its access key are one band with at most two empty rows between.
+    struct Band {
+        int first;
+        int last;
+        bool line;
+        bool normalText;
+    };
+    std::vector<Band> bands;
+    for (int y = border; y < height - border; ++y) {
+        int ink = 0;
+        bool normalText = false;
+        for (int x = border; x < width - border; ++x) {
+            const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
+            ink += p != background ? 1 : 0;
+            normalText = normalText || p == text;
+        }
+        if (ink == 0) {
+            continue;
+        }
+        const bool line = ink * 10 >= inner * 8;
+        if (!bands.empty() && !line && !bands.back().line && y - bands.back().last <= 3) {
+            bands.back().last = y;
+            bands.back().normalText = bands.back().normalText || normalText;
+        } else if (!bands.empty() && line && bands.back().line && y - bands.back().last == 1) {
+            bands.back().last = y;  // a separator's two lines, dark and light
+        } else {
+            bands.push_back(Band{y, y, line, normalText});
+        }
+    }
+    std::vector<MenuRow> rows;
+    for (const Band& band : bands) {
+        rows.push_back(band.line         ? MenuRow::Separator
+                       : band.normalText ? MenuRow::Enabled
+                                         : MenuRow::Disabled);
+    }
+    return rows;
+}
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* className) {
+    FindState state{processId, className, nullptr, nullptr};
+    ::EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&state));
+    return state.found;
 }
 
 bool SaveWindowBitmap(HWND window, const std::wstring& path) {

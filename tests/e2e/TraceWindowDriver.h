@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace e2e {
 
@@ -74,6 +75,15 @@ void Sync(HWND window);
 
 // The control that has the keyboard focus in the window's thread.
 HWND FocusOf(DWORD threadId);
+
+// The rows of an open popup menu as the user sees them, top to bottom: separators, items drawn
+// in the normal menu text colour (enabled) and items drawn greyed (disabled).
+enum class MenuRow { Separator, Enabled, Disabled };
+std::vector<MenuRow> MenuRows(HWND popup);
+
+// The top-level window of `processId` whose class is `className` (e.g. a combo box's open list
+// "ComboLBox"), or nullptr.
+HWND FindProcessWindow(DWORD processId, const wchar_t* className);
 
 // Saves a 24-bit BMP of the window's screen area.
 bool SaveWindowBitmap(HWND window, const std::wstring& path);
