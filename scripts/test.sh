@@ -32,14 +32,20 @@ trap wine_session_stop EXIT
 wine_session_start new
 bin="$orsk_root/build/win-x86_64/bin"
 "$WINE64" "$bin/orsk_keepalive.exe" </dev/null >>"$wine_log" 2>&1 &
-export ORSK_SCREENSHOT
+# Pictures the tests leave for a human look: the window with traces, resized, and its menu.
+export ORSK_SCREENSHOT ORSK_SCREENSHOT_RESIZED ORSK_SCREENSHOT_MENU
 ORSK_SCREENSHOT=$(winepath_of "$orsk_root/build/screenshot.bmp")
+ORSK_SCREENSHOT_RESIZED=$(winepath_of "$orsk_root/build/screenshot-resized.bmp")
+ORSK_SCREENSHOT_MENU=$(winepath_of "$orsk_root/build/screenshot-menu.bmp")
+rm -f "$orsk_root"/build/screenshot*.bmp
 ctest --test-dir "$orsk_root/build/win-x86_64" --output-on-failure \
   | tee "$orsk_root/build/e2e-tests.log"
-if [ -f "$orsk_root/build/screenshot.bmp" ]; then
-  /usr/bin/convert "$orsk_root/build/screenshot.bmp" "$orsk_root/build/screenshot.png"
-  echo "Screenshot: build/screenshot.png"
-fi
+for shot in screenshot screenshot-resized screenshot-menu; do
+  if [ -f "$orsk_root/build/$shot.bmp" ]; then
+    /usr/bin/convert "$orsk_root/build/$shot.bmp" "$orsk_root/build/$shot.png"
+    echo "Screenshot: build/$shot.png"
+  fi
+done
 
 # One closing line for both suites.
 total() { sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$1"; }

@@ -382,8 +382,4 @@ void TOrskTraceForm::btnCloseClick() {
     ::SendMessageW(handle_, WM_CLOSE, 0, 0);
 }
 
-void TOrskTraceForm::actSaveToFileExecute() {
-    // Saving arrives with the save dialog; until then the command is there but writes nothing.
-}
-
 }  // namespace orsk

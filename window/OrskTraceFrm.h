@@ -73,6 +73,9 @@ private:
     void ExecuteAction(const ActionSpec& action);
     bool ActionEnabledNow(const ActionSpec& action) const;
 
+    // Save to File (OrskTraceFrmSave.cpp).
+    bool ChooseSavePath();
+
     std::u16string WindowText(HWND control) const;
     std::wstring ResourceString(UINT id, const wchar_t* fallback) const;
 
@@ -104,6 +107,7 @@ private:
     std::map<HWND, Handler> onChange_;
     std::map<std::string, Handler, std::less<>> onExecute_;
     Handler onCreate_ = nullptr;
+    std::wstring lastSavePath_;  // dlgSave's last chosen path
     int filterChosenItem_ = -1;
     bool settingFilterText_ = false;
 

@@ -1,0 +1,78 @@
+// Save to File: the save dialog dlgSave, then the view text written in one piece.
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "common/TraceError.h"
+#include "intake/Utf8.h"
+#include "window/OrskTraceFrm.h"
+#include "window/SavedFileEncoding.h"
+#include "window/Win32AnsiCodePage.h"
+#include "window/Win32Error.h"
+#include "window/Win32Handles.h"
+#include "window/Win32Text.h"
+
+namespace orsk {
+namespace {
+
+std::wstring FullPathOf(const std::wstring& path) {
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return path;
+    }
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    full.resize(length);
+    return full;
+}
+
+}  // namespace
+
+bool TOrskTraceForm::ChooseSavePath() {
+    // The name box starts with the path chosen last time (for the life of the window).
+    std::vector<wchar_t> name(32768, L'\0');
+    lastSavePath_.copy(name.data(), name.size() - 1);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = handle_;
+    dialog.lpstrFile = name.data();
+    dialog.nMaxFile = static_cast<DWORD>(name.size());
+    // No title, filter, default extension or first folder: the platform's defaults, and a
+    // typed name is used exactly as typed.
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+    if (!::GetSaveFileNameW(&dialog)) {
+        return false;
+    }
+    lastSavePath_ = name.data();
+    return true;
+}
+
+void TOrskTraceForm::actSaveToFileExecute() {
+    if (!ChooseSavePath()) {
+        return;
+    }
+    const std::wstring fullPath = FullPathOf(lastSavePath_);
+    unique_file file(::CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        const DWORD code = ::GetLastError();
+        file.release();  // INVALID_HANDLE_VALUE is no handle to close
+        throw TraceError("Cannot create file \"" + Utf16ToUtf8(FromWide(fullPath)) + "\". " +
+                         Utf16ToUtf8(SystemErrorText(code)));
+    }
+    // Traces that arrived while the dialog was open are in the view by now and are saved too.
+    const std::string bytes = EncodeSavedFile(textArea_->ReadAll(), Win32AnsiCodePage());
+    DWORD written = 0;
+    const bool wrote = bytes.size() <= MAXDWORD &&
+                       ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                   &written, nullptr) &&
+                       written == bytes.size();
+    if (!wrote) {
+        throw TraceError("Stream write error");
+    }
+}
+
+}  // namespace orsk
