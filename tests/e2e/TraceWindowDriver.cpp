@@ -95,10 +95,21 @@ std::wstring TraceExePath() {
 TraceWindowProcess::TraceWindowProcess(const std::wstring& exePath) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    std::wstring commandLine = L"\"" + exePath + L"\"";
-    if (!::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process_)) {
-        Fail("cannot start " + ToUtf8(exePath));
+    // Under Wine a start right after the previous program ended fails now and then; a
+    // second try a moment later succeeds.
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        std::wstring commandLine = L"\"" + exePath + L"\"";
+        if (::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &startup, &process_)) {
+            error = 0;
+            break;
+        }
+        error = ::GetLastError();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    if (error != 0) {
+        Fail("cannot start " + ToUtf8(exePath) + ", error " + std::to_string(error));
     }
     processId_ = process_.dwProcessId;
     ::WaitForInputIdle(process_.hProcess, 10000);

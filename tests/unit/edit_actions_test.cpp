@@ -1,3 +1,4 @@
+#include "tests/unit/TraceFormFile.h"
 #include "window/EditActions.h"
 
 #include <gtest/gtest.h>
@@ -21,17 +22,6 @@ ActionSpec Action(std::string name, Shortcut shortcut, EnabledWhen when, EditCom
     action.enabledWhen = when;
     action.command = command;
     return action;
-}
-
-// window/OrskTraceFrm.form, the description the window is built from.
-FormDescription LoadTraceForm() {
-    const std::filesystem::path path =
-        std::filesystem::path(__FILE__).parent_path() / "../../window/OrskTraceFrm.form";
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseFormDescription(text.str());
 }
 
 constexpr std::array kFocuses{FocusTarget::None, FocusTarget::TextArea, FocusTarget::SearchBox,

@@ -1,3 +1,4 @@
+#include "tests/unit/TraceFormFile.h"
 #include "window/FormDescription.h"
 
 #include <gtest/gtest.h>
@@ -14,16 +15,6 @@
 namespace orsk {
 namespace {
 
-FormDescription LoadRealForm() {
-    const std::filesystem::path path =
-        std::filesystem::path(__FILE__).parent_path() / "../../window/OrskTraceFrm.form";
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseFormDescription(text.str());
-}
-
 // The smallest form the other cases build on.
 const std::string kForm =
     "form F class=TF caption=\"c\" left=0 top=0 clientWidth=10 clientHeight=10\n";
@@ -38,7 +29,7 @@ std::optional<FormDescriptionError> ErrorOf(const std::string& text) {
 }
 
 TEST(FormDescriptionReal, FormValues) {
-    const FormSpec form = LoadRealForm().form;
+    const FormSpec form = LoadTraceForm().form;
     EXPECT_EQ(form.name, "OrskTraceForm");
     EXPECT_EQ(form.className, "TOrskTraceForm");
     EXPECT_EQ(form.caption, u"ORSK Trace Window");
@@ -93,7 +84,7 @@ TEST(FormDescriptionReal, ControlsInCreationOrderWithTheirValues) {
          u"", 0, true, false, "", "cbFilterChange"},
         // clang-format on
     };
-    const FormDescription description = LoadRealForm();
+    const FormDescription description = LoadTraceForm();
     ASSERT_EQ(description.controls.size(), std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const ControlSpec& c = description.controls[i];
@@ -117,7 +108,7 @@ TEST(FormDescriptionReal, ControlsInCreationOrderWithTheirValues) {
 }
 
 TEST(FormDescriptionReal, TextAreaAndFilterBoxDetails) {
-    const FormDescription description = LoadRealForm();
+    const FormDescription description = LoadTraceForm();
     const ControlSpec* memo = description.FindControl("memTrace");
     ASSERT_NE(memo, nullptr);
     EXPECT_EQ(memo->font, (FontSpec{u"Courier", 10, Charset::Ansi}));
@@ -135,7 +126,7 @@ TEST(FormDescriptionReal, TextAreaAndFilterBoxDetails) {
 }
 
 TEST(FormDescriptionReal, PopupMenuItemsAndSeparatorsInOrder) {
-    const FormDescription description = LoadRealForm();
+    const FormDescription description = LoadTraceForm();
     ASSERT_EQ(description.popupMenus.size(), 1u);
     const PopupMenuSpec* menu = description.FindPopupMenu("pmSave");
     ASSERT_NE(menu, nullptr);
@@ -183,7 +174,7 @@ TEST(FormDescriptionReal, ActionsWithCaptionsShortcutsAndCommands) {
          "actSaveToFileExecute"},
         // clang-format on
     };
-    const FormDescription description = LoadRealForm();
+    const FormDescription description = LoadTraceForm();
     EXPECT_EQ(description.actionList, "ActionList1");
     ASSERT_EQ(description.actions.size(), std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) {
@@ -200,7 +191,7 @@ TEST(FormDescriptionReal, ActionsWithCaptionsShortcutsAndCommands) {
 }
 
 TEST(FormDescriptionReal, EveryEventIsWired) {
-    const FormDescription description = LoadRealForm();
+    const FormDescription description = LoadTraceForm();
     std::multiset<std::string> handlers{description.form.onCreate};
     for (const ControlSpec& c : description.controls) {
         for (const std::string* handler : {&c.onClick, &c.onChange}) {
@@ -220,7 +211,7 @@ TEST(FormDescriptionReal, EveryEventIsWired) {
 }
 
 TEST(FormDescriptionTabOrder, RealFormVisitsTheTopPanelThenTheBottomPanel) {
-    EXPECT_EQ(LoadRealForm().TabOrder(),
+    EXPECT_EQ(LoadTraceForm().TabOrder(),
               (std::vector<std::string>{"cbFilter", "edtSearchFor", "btnSearch", "btnEmpty",
                                         "btnClose"}));
 }

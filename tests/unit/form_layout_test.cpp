@@ -1,3 +1,4 @@
+#include "tests/unit/TraceFormFile.h"
 #include "window/FormLayout.h"
 
 #include <gtest/gtest.h>
@@ -47,17 +48,6 @@ FormDescription Form(int clientWidth, int clientHeight, std::vector<ControlSpec>
     description.form.clientHeight = clientHeight;
     description.controls = std::move(controls);
     return description;
-}
-
-// window/OrskTraceFrm.form, the description the window is built from.
-FormDescription LoadTraceForm() {
-    const std::filesystem::path path =
-        std::filesystem::path(__FILE__).parent_path() / "../../window/OrskTraceFrm.form";
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseFormDescription(text.str());
 }
 
 Rect AsRect(const Bounds& b) {
