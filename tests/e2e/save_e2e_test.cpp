@@ -242,6 +242,30 @@ TEST_F(Saving, AMissingFolderIsReported) {
     EXPECT_EQ(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The test command mounts a small disk as ORSK_FULL_DISK (a drive root such as "T:\\").
+TEST_F(Saving, AFullDiskGivesAStreamWriteErrorAndClosesTheFile) {
+    wchar_t drive[16] = {};
+    if (::GetEnvironmentVariableW(L"ORSK_FULL_DISK", drive, 16) == 0) {
+        GTEST_SKIP() << "ORSK_FULL_DISK names no small disk";
+    }
+    Send(1, std::string(256 * 1024, 'f'));  // far more than the disk holds
+    const std::wstring path = std::wstring(drive) + L"orsk-full.txt";
+    ::DeleteFileW(path.c_str());
+    HWND dialog = OpenSaveDialog();
+    ASSERT_NE(dialog, nullptr);
+    ChooseName(dialog, path);
+    HWND box = WaitForErrorBox(trace, dialog);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ToUtf8(BoxText(box)), "Stream write error.");
+    PressOk(box);
+    // The program closed the file: it can be opened for writing without sharing and removed.
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    ::CloseHandle(file);
+    EXPECT_TRUE(::DeleteFileW(path.c_str()));
+    EXPECT_EQ(WithoutDates(View(trace)), Block(std::string(256 * 1024, 'f')));
+}
+
 TEST_F(Saving, EmptyDiscardsEveryTraceAlsoThoseTheFilterHid) {
     Send(5, "shown");
     Send(4, "hidden");
