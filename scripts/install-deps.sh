@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
   cmake g++ make googletest libbenchmark-dev
+  # The fuzz targets: clang and its runtimes (libFuzzer, ASan and UBSan for clang).
+  clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb fonts-wine imagemagick
   # winex11 loads these at run time; they are only recommended by Wine's packages.

@@ -14,6 +14,20 @@ cmake --build "$orsk_root/build/native" -j "$jobs"
 ctest --test-dir "$orsk_root/build/native" --output-on-failure -j "$jobs" \
   | tee "$orsk_root/build/unit-tests.log"
 
+echo "== Native unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S "$orsk_root" -B "$orsk_root/build/asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORSK_WERROR=ON \
+  -DORSK_SANITIZE=ON -DORSK_BUILD_BENCH=OFF
+cmake --build "$orsk_root/build/asan" -j "$jobs"
+# Any report ends its test with a failure: the code is built without recovery, and leaks are
+# reported at exit.
+ASAN_OPTIONS=detect_stack_use_after_return=1:check_initialization_order=1 \
+  UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$orsk_root/build/asan" --output-on-failure -j "$jobs" \
+  | tee "$orsk_root/build/asan-tests.log"
+
+echo "== Fuzzing, 20 seconds a target"
+"$orsk_root/tests/fuzz/run-fuzzers.sh" 20
+
 for arch in i686 x86_64; do
   echo "== Windows build ($arch)"
   cmake -S "$orsk_root" -B "$orsk_root/build/win-$arch" -DCMAKE_BUILD_TYPE=Release -DORSK_WERROR=ON \
@@ -38,6 +52,15 @@ ORSK_SCREENSHOT=$(winepath_of "$orsk_root/build/screenshot.bmp")
 ORSK_SCREENSHOT_RESIZED=$(winepath_of "$orsk_root/build/screenshot-resized.bmp")
 ORSK_SCREENSHOT_MENU=$(winepath_of "$orsk_root/build/screenshot-menu.bmp")
 rm -f "$orsk_root"/build/screenshot*.bmp
+# A small full disk for the save test: a 64 KiB tmpfs seen by Wine as drive T:. Where mounting
+# is not allowed, that one test is skipped.
+full_disk="$orsk_root/build/full-disk"
+mkdir -p "$full_disk"
+if mountpoint -q "$full_disk" || mount -t tmpfs -o size=64k orsk-full-disk "$full_disk" 2>/dev/null; then
+  trap 'wine_session_stop; umount "$full_disk" 2>/dev/null || true' EXIT
+  ln -sfn "$full_disk" "$WINEPREFIX/dosdevices/t:"
+  export ORSK_FULL_DISK='T:\'
+fi
 ctest --test-dir "$orsk_root/build/win-x86_64" --output-on-failure \
   | tee "$orsk_root/build/e2e-tests.log"
 for shot in screenshot screenshot-resized screenshot-menu; do
@@ -47,9 +70,12 @@ for shot in screenshot screenshot-resized screenshot-menu; do
   fi
 done
 
-# One closing line for both suites.
+# One closing line for all suites, in the plain 'N passed, N failed' form.
 total() { sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$1"; }
 failed() { sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$1"; }
 all=$(($(total "$orsk_root/build/unit-tests.log") + $(total "$orsk_root/build/e2e-tests.log")))
 bad=$(($(failed "$orsk_root/build/unit-tests.log") + $(failed "$orsk_root/build/e2e-tests.log")))
-echo "unit and end-to-end tests: $((all - bad)) passed, $bad failed"
+all=$((all + $(total "$orsk_root/build/asan-tests.log")))
+bad=$((bad + $(failed "$orsk_root/build/asan-tests.log")))
+echo "Unit (plain and sanitized) and end-to-end tests together:"
+echo "tests: $((all - bad)) passed, $bad failed"
