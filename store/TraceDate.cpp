@@ -58,7 +58,12 @@ TraceDate MakeTraceDate(const CivilDateTime& c) {
 
 CivilDateTime ToCivil(TraceDate date) {
     const std::int64_t days = FloorDiv(date.msSinceEpoch, kMsPerDay);
-    std::int64_t msOfDay = date.msSinceEpoch - days * kMsPerDay;
+    // The remainder, not days * kMsPerDay subtracted: that product overflows for the earliest
+    // representable dates.
+    std::int64_t msOfDay = date.msSinceEpoch % kMsPerDay;
+    if (msOfDay < 0) {
+        msOfDay += kMsPerDay;
+    }
     CivilDateTime c;
     CivilFromDays(days + kEpochDaysFromUnix, c.year, c.month, c.day);
     c.millisecond = static_cast<int>(msOfDay % 1000);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace orsk {
 namespace {
 
@@ -41,6 +43,18 @@ TEST(TraceDate, DayCountRoundsToTheNearestMillisecond) {
     const TraceDate date = MakeTraceDate({2026, 12, 9, 10, 31, 50, 123});
     EXPECT_EQ(FromDayCount(ToDayCount(date)), date);
     EXPECT_EQ(FromDayCount(ToDayCount(date) + 0.4 / 86'400'000.0), date);
+}
+
+TEST(TraceDate, TheExtremeMillisecondCountsGiveTheirTimeOfDayWithoutOverflow) {
+    const CivilDateTime earliest = ToCivil(TraceDate{INT64_MIN});
+    const CivilDateTime latest = ToCivil(TraceDate{INT64_MAX});
+    // -9223372036854775808 ms is 10:31:01.192 into its day (floor division), +...807 is 13:28:58.807.
+    EXPECT_EQ(earliest.hour * 3600000 + earliest.minute * 60000 + earliest.second * 1000 +
+                  earliest.millisecond,
+              static_cast<int>(((INT64_MIN % 86400000) + 86400000) % 86400000));
+    EXPECT_EQ(latest.hour * 3600000 + latest.minute * 60000 + latest.second * 1000 +
+                  latest.millisecond,
+              static_cast<int>(INT64_MAX % 86400000));
 }
 
 }  // namespace
