@@ -183,11 +183,11 @@ SendResult SendTrace(HWND window, ULONG_PTR level, std::string_view utf8, UINT t
 
 std::wstring ReadText(HWND control) {
     DWORD_PTR length = 0;
-    ::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 10000, &length);
+    ::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 60000, &length);
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
     ::SendMessageTimeoutW(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                          SMTO_ABORTIFHUNG, 10000, &copied);
+                          SMTO_ABORTIFHUNG, 60000, &copied);
     text.resize(copied);
     return text;
 }
