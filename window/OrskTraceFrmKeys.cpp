@@ -209,8 +209,9 @@ bool TOrskTraceForm::FilterBoxChar(wchar_t typed) {
     if (typed == L'\b') {
         ApplyFilterBoxEdit(BackspaceInFilterBox(state));
     } else {
-        const ControlSpec* spec = description_.FindControl("cbFilter");
-        ApplyFilterBoxEdit(TypeIntoFilterBox(state, static_cast<char16_t>(typed), spec->items));
+        const ControlSpec* filterBox = description_.FindControl("cbFilter");
+        ApplyFilterBoxEdit(
+            TypeIntoFilterBox(state, static_cast<char16_t>(typed), filterBox->items));
     }
     return true;
 }
@@ -257,11 +258,11 @@ LRESULT CALLBACK TOrskTraceForm::TextAreaProc(HWND window, UINT message, WPARAM 
 
 void TOrskTraceForm::ShowTextAreaMenu(LPARAM screenPoint) {
     ::SetFocus(memTrace_);
-    const ControlSpec* spec = description_.FindControl("memTrace");
-    if (spec == nullptr || spec->popupMenu.empty()) {
+    const ControlSpec* textArea = description_.FindControl("memTrace");
+    if (textArea == nullptr || textArea->popupMenu.empty()) {
         return;
     }
-    HMENU menu = builder_->PopupMenu(spec->popupMenu);
+    HMENU menu = builder_->PopupMenu(textArea->popupMenu);
     for (std::size_t i = 0; i < description_.actions.size(); ++i) {
         ::EnableMenuItem(
             menu, kFirstActionCommand + static_cast<UINT>(i),

@@ -105,20 +105,20 @@ const wchar_t* Win32FormBuilder::PanelClassName() {
 Win32FormBuilder::Win32FormBuilder(const FormDescription& description, HINSTANCE instance, int dpi)
     : description_(description), instance_(instance), dpi_(dpi) {}
 
-HFONT Win32FormBuilder::FontFor(const FontSpec& spec) {
+HFONT Win32FormBuilder::FontFor(const FontSpec& wanted) {
     for (const auto& [known, font] : fonts_) {
-        if (known == spec) {
+        if (known == wanted) {
             return font.get();
         }
     }
-    const int height = -::MulDiv(spec.points, dpi_, 72);
-    const std::wstring face = ToWide(spec.face);
-    unique_hfont font(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                    spec.charset == Charset::Ansi ? ANSI_CHARSET : DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+    const int height = -::MulDiv(wanted.points, dpi_, 72);
+    const std::wstring face = ToWide(wanted.face);
+    unique_hfont font(::CreateFontW(
+        height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+        wanted.charset == Charset::Ansi ? ANSI_CHARSET : DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
     HFONT handle = font.get();
-    fonts_.emplace_back(spec, std::move(font));
+    fonts_.emplace_back(wanted, std::move(font));
     return handle;
 }
 
@@ -175,12 +175,12 @@ HMENU Win32FormBuilder::PopupMenu(std::string_view name) {
     if (const auto found = menus_.find(name); found != menus_.end()) {
         return found->second.get();
     }
-    const PopupMenuSpec* spec = description_.FindPopupMenu(name);
-    if (spec == nullptr) {
+    const PopupMenuSpec* menuSpec = description_.FindPopupMenu(name);
+    if (menuSpec == nullptr) {
         throw TraceError("The form description has no popup menu " + std::string(name));
     }
     unique_hmenu menu(::CreatePopupMenu());
-    for (const MenuItemSpec& item : spec->items) {
+    for (const MenuItemSpec& item : menuSpec->items) {
         if (item.separator) {
             ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
             continue;

@@ -33,7 +33,7 @@ public:
     static const wchar_t* PanelClassName();
 
 private:
-    HFONT FontFor(const FontSpec& spec);
+    HFONT FontFor(const FontSpec& wanted);
 
     const FormDescription& description_;
     HINSTANCE instance_;
