@@ -62,7 +62,10 @@ TOrskTraceForm::TOrskTraceForm(Application& application)
     ::SetWindowSubclass(cbFilterEdit_, FilterEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
     WireEvents();
 
-    textArea_ = std::make_unique<Win32EditTextArea>(memTrace_, handle_);
+    textArea_ = Win32TextControl::FromHandle(memTrace_);
+    if (textArea_ == nullptr) {
+        throw TraceError("Cannot create the trace window's text area");
+    }
     view_ = std::make_unique<TraceView>(*textArea_, tblTrace_, LocalNow,
                                         [this] { return WindowText(cbFilter_); });
     view_->SetRegionalFormats(application_.Formats());
@@ -359,7 +362,7 @@ void TOrskTraceForm::UpdateSearchButton() {
 
 void TOrskTraceForm::btnSearchClick() {
     const std::u16string searchText = WindowText(edtSearchFor_);
-    if (const auto match = search_.Step(textArea_->ReadAll(), searchText)) {
+    if (const auto match = search_.Step(*textArea_, searchText)) {
         textArea_->Select(match->selectionStart, match->selectionLength);
         if (::IsWindowVisible(memTrace_) && ::IsWindowEnabled(memTrace_)) {
             ::SetFocus(memTrace_);

@@ -18,7 +18,7 @@
 #include "window/FormDescription.h"
 #include "window/TraceSearch.h"
 #include "window/TraceView.h"
-#include "window/Win32EditTextArea.h"
+#include "window/Win32TextControl.h"
 #include "window/Win32FormBuilder.h"
 
 namespace orsk {
@@ -112,7 +112,7 @@ private:
     bool settingFilterText_ = false;
 
     TraceStore tblTrace_;
-    std::unique_ptr<Win32EditTextArea> textArea_;
+    Win32TextControl* textArea_ = nullptr;  // owned by its window, memTrace
     std::unique_ptr<TraceView> view_;
     TraceSearch search_;
 };

@@ -6,8 +6,11 @@
 // lengths count UTF-16 units, 0-based.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "window/TraceSearch.h"
 
 namespace orsk {
 
@@ -29,6 +32,16 @@ public:
 
     // Replaces the whole text; the caret ends at the end. Not part of the undo history.
     virtual void ReplaceAll(std::u16string_view text) = 0;
+
+    // The leftmost match of `needle` at or after `from`, folding A-Z (see FindFolded).
+    virtual std::optional<std::size_t> FindFolded(std::u16string_view needle,
+                                                  std::size_t from) const {
+        return orsk::FindFolded(ReadAll(), needle, from);
+    }
+
+    // Empties the text before a rebuild appends the new one. A text area may keep its memory
+    // for that text and give back what it did not need when the update ends.
+    virtual void ClearForRebuild() { ReplaceAll({}); }
 
     // Selects `length` units from `start`.
     virtual void Select(std::size_t start, std::size_t length) = 0;

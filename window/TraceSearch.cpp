@@ -1,6 +1,10 @@
 #include "window/TraceSearch.h"
 
+#include <algorithm>
 #include <cstdint>
+
+#include "window/TextArea.h"
+#include "window/TextBuffer.h"
 
 namespace orsk {
 namespace {
@@ -111,21 +115,78 @@ std::u16string NotFoundText(std::u16string_view searchText) {
     return text;
 }
 
-std::optional<TraceSearch::Match> TraceSearch::Step(std::u16string_view viewText,
-                                                    std::u16string_view searchText) {
+std::optional<std::size_t> FindFolded(const TextBuffer& haystack, std::u16string_view needle,
+                                      std::size_t from) {
+    if (needle.empty() || from > haystack.Length() || haystack.Length() - from < needle.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t c = 0; c < haystack.ChunkCount(); ++c) {
+        const std::size_t chunkStart = haystack.ChunkStart(c);
+        const std::u16string_view chunk = haystack.Chunk(c);
+        const std::size_t chunkEnd = chunkStart + chunk.size();
+        if (chunkEnd <= from) {
+            continue;
+        }
+        const std::size_t localFrom = from > chunkStart ? from - chunkStart : 0;
+        // Matches that lie wholly in this chunk come before those that run on into the next.
+        if (const auto found = FindFolded(chunk, needle, localFrom)) {
+            return chunkStart + *found;
+        }
+        if (c + 1 == haystack.ChunkCount()) {
+            break;
+        }
+        // Starts in the chunk's last needle-1 units, read across the chunk boundary.
+        const std::size_t tailStart =
+            std::max(chunkStart + localFrom,
+                     chunkEnd - std::min(chunk.size(), needle.size() - 1));
+        const std::u16string seam =
+            haystack.Read(tailStart, chunkEnd - tailStart + needle.size() - 1);
+        if (const auto found = FindFolded(seam, needle, 0);
+            found && tailStart + *found < chunkEnd) {
+            return tailStart + *found;
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// One search step over a view of `viewLength` units; `find(needle, from)` finds a match.
+template <typename Find>
+std::optional<TraceSearch::Match> SearchStep(std::int64_t& searchPos, std::size_t viewLength,
+                                             std::u16string_view searchText, Find find) {
     const auto length = static_cast<std::int64_t>(searchText.size());
     // A match at position 1 leaves SearchPos at 1, which reads as "start over": the same match
     // is found again.
-    const std::int64_t start = searchPos_ == 1 ? 1 : searchPos_ + length;
-    if (start - 1 > static_cast<std::int64_t>(viewText.size())) {
+    const std::int64_t start = searchPos == 1 ? 1 : searchPos + length;
+    if (start - 1 > static_cast<std::int64_t>(viewLength)) {
         return std::nullopt;  // the view shrank below the last match
     }
-    const auto found = FindFolded(viewText, searchText, static_cast<std::size_t>(start - 1));
+    const std::optional<std::size_t> found =
+        find(searchText, static_cast<std::size_t>(start - 1));
     if (!found) {
         return std::nullopt;
     }
-    searchPos_ = static_cast<std::int64_t>(*found) + 1;
-    return Match{*found, searchText.size()};
+    searchPos = static_cast<std::int64_t>(*found) + 1;
+    return TraceSearch::Match{*found, searchText.size()};
+}
+
+}  // namespace
+
+std::optional<TraceSearch::Match> TraceSearch::Step(std::u16string_view viewText,
+                                                    std::u16string_view searchText) {
+    return SearchStep(searchPos_, viewText.size(), searchText,
+                      [&](std::u16string_view needle, std::size_t from) {
+                          return FindFolded(viewText, needle, from);
+                      });
+}
+
+std::optional<TraceSearch::Match> TraceSearch::Step(const TextArea& view,
+                                                    std::u16string_view searchText) {
+    return SearchStep(searchPos_, view.Length(), searchText,
+                      [&](std::u16string_view needle, std::size_t from) {
+                          return view.FindFolded(needle, from);
+                      });
 }
 
 }  // namespace orsk

@@ -15,6 +15,9 @@
 
 namespace orsk {
 
+class TextArea;
+class TextBuffer;
+
 inline constexpr std::u16string_view kSearchCaption = u"&Search";
 inline constexpr std::u16string_view kNextCaption = u"&Next";
 inline constexpr std::u16string_view kNotFoundSuffix = u" not found";
@@ -22,6 +25,10 @@ inline constexpr std::u16string_view kNotFoundSuffix = u" not found";
 // 0-based index of the leftmost occurrence of `needle` in `haystack` at or after `from`,
 // folding A-Z; nothing for an empty needle or when too few units remain.
 std::optional<std::size_t> FindFolded(std::u16string_view haystack, std::u16string_view needle,
+                                      std::size_t from);
+
+// The same over a chunked text, without copying it.
+std::optional<std::size_t> FindFolded(const TextBuffer& haystack, std::u16string_view needle,
                                       std::size_t from);
 
 struct SearchButtonState {
@@ -51,6 +58,7 @@ public:
 
     // One search step; on a match SearchPos becomes its 1-based position.
     std::optional<Match> Step(std::u16string_view viewText, std::u16string_view searchText);
+    std::optional<Match> Step(const TextArea& view, std::u16string_view searchText);
 
 private:
     std::int64_t searchPos_ = 1;

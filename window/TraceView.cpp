@@ -12,8 +12,6 @@ constexpr std::u16string_view kSeparatorLine = u"----";
 constexpr std::u16string_view kLineBreak = u"\r\n";
 constexpr char16_t kNull = u'\0';
 constexpr char16_t kSymbolForNull = u'\u2400';
-// The lines and breaks of a block besides its text, with room for a long date-time text.
-constexpr std::size_t kBlockUnitsBesideText = 4 + 4 * 2 + 32;
 
 // Appends the view line of a trace text without building it first: one copy, then the rare
 // U+0000 is patched in place.
@@ -123,13 +121,16 @@ void TraceView::AddTrace(std::u16string_view text, std::int32_t level) {
 void TraceView::ShowTraces() {
     UpdateGuard frozen(textArea_);
     const std::int32_t filter = ParseFilterLevel(filterText_());
-
-    std::u16string view;
-    if (filter == 0) {
-        // Every entry is shown. A text takes at least one byte per UTF-16 unit in the store, so
-        // the store's bytes bound the text units from above and one allocation holds the view.
-        view.reserve(store_.Count() * kBlockUnitsBesideText + store_.AllocatedBytes());
+    if (!store_.Active()) {
+        store_.First();  // throws the store's own error, before the text is touched
     }
+    textArea_.ClearForRebuild();
+
+    // Blocks go to the text area in batches: a few appends instead of one per block, and no
+    // second copy of the whole view in memory.
+    constexpr std::size_t kBatchUnits = std::size_t{1} << 16;
+    std::u16string batch;
+    batch.reserve(2 * kBatchUnits);
     // Built from an empty text, every line is added at a line start, so each block takes its
     // plain form and is appended directly instead of line by line.
     DateTimeTextCache dateTimeTexts(formats_);
@@ -137,15 +138,19 @@ void TraceView::ShowTraces() {
         if (!FilterAdmits(filter, level)) {
             return;
         }
-        view.append(kSeparatorLine);
-        view.append(kLineBreak);
-        view.append(dateTimeTexts.TextOf(date));
-        view.append(kLineBreak);
-        AppendViewLine(view, memo);
-        view.append(kLineBreak);
-        view.append(kLineBreak);
+        batch.append(kSeparatorLine);
+        batch.append(kLineBreak);
+        batch.append(dateTimeTexts.TextOf(date));
+        batch.append(kLineBreak);
+        AppendViewLine(batch, memo);
+        batch.append(kLineBreak);
+        batch.append(kLineBreak);
+        if (batch.size() >= kBatchUnits) {
+            textArea_.Append(batch);
+            batch.clear();
+        }
     });
-    textArea_.ReplaceAll(view);
+    textArea_.Append(batch);
 }
 
 }  // namespace orsk

@@ -6,6 +6,7 @@
 #include "window/ControlIds.h"
 #include "window/FormLayout.h"
 #include "window/Win32Text.h"
+#include "window/Win32TextControl.h"
 
 namespace orsk {
 namespace {
@@ -54,10 +55,8 @@ struct WindowKind {
 WindowKind KindOf(const ControlSpec& c) {
     switch (c.kind) {
         case ControlKind::Memo: {
-            DWORD style = ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
-            if (!c.wordWrap) {
-                style |= ES_AUTOHSCROLL;
-            }
+            // Our own text control: an edit control slows to a crawl with a long text.
+            DWORD style = 0;
             if (!c.hideSelection) {
                 style |= ES_NOHIDESEL;
             }
@@ -67,7 +66,7 @@ WindowKind KindOf(const ControlSpec& c) {
             if (c.scrollBars == ScrollBars::Horizontal || c.scrollBars == ScrollBars::Both) {
                 style |= WS_HSCROLL;
             }
-            return {L"EDIT", style, WS_EX_CLIENTEDGE};
+            return {Win32TextControl::ClassName(), style, WS_EX_CLIENTEDGE};
         }
         case ControlKind::Panel:
             return {Win32FormBuilder::PanelClassName(), WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
