@@ -8,6 +8,7 @@
 #include <string>
 
 #include "window/MemoryTextArea.h"
+#include "window/TextEditor.h"
 #include "window/TraceSearch.h"
 #include "window/TraceView.h"
 
@@ -50,6 +51,91 @@ TraceView MakeView(MemoryTextArea& area, TraceStore& store) {
     view.SetRegionalFormats(RegionalFormats::EnglishUnitedStates());
     return view;
 }
+
+// The window's text model behind the text-area seam, as the window's own control uses it.
+class EditorTextArea final : public TextArea {
+public:
+    std::u16string ReadAll() const override { return editor.Text().ReadAll(); }
+    std::size_t Length() const override { return editor.Length(); }
+    bool LastLineIsEmpty() const override {
+        return editor.Text().LineLength(editor.Text().LineCount() - 1) == 0;
+    }
+    void Append(std::u16string_view text) override { editor.AppendProgramText(text); }
+    void ReplaceAll(std::u16string_view text) override { editor.ReplaceAllProgramText(text); }
+    void ClearForRebuild() override { editor.ClearForRefill(); }
+    std::optional<std::size_t> FindFolded(std::u16string_view needle,
+                                          std::size_t from) const override {
+        return orsk::FindFolded(editor.Text(), needle, from);
+    }
+    void Select(std::size_t start, std::size_t length) override {
+        editor.Select(start, start + length);
+    }
+    void EndUpdate() override { editor.FinishRefill(); }
+
+    TextEditor editor;
+};
+
+TraceView MakeView(EditorTextArea& area, TraceStore& store) {
+    TraceView view(
+        area, store, [] { return Start(); }, [] { return std::u16string(u"0"); });
+    view.SetRegionalFormats(RegionalFormats::EnglishUnitedStates());
+    return view;
+}
+
+// The rebuild into the window's own text model: chunked text and the line index.
+void BM_ShowTracesIntoTextEditor(benchmark::State& state) {
+    TraceStore& store = FilledStore(state.range(0));
+    EditorTextArea area;
+    TraceView view = MakeView(area, store);
+    view.ShowTraces();  // the memory the next rebuilds refill
+    for (auto _ : state) {
+        view.ShowTraces();
+        benchmark::DoNotOptimize(area.Length());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["view_units"] = static_cast<double>(area.Length());
+    state.counters["lines"] = static_cast<double>(area.editor.Text().LineCount());
+}
+BENCHMARK(BM_ShowTracesIntoTextEditor)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Appending one trace's block at the end of a view of a million traces.
+void BM_AppendBlockToLargeView(benchmark::State& state) {
+    TraceStore& store = FilledStore(1'000'000);
+    EditorTextArea area;
+    MakeView(area, store).ShowTraces();
+    const std::u16string block =
+        u"----\r\n12/9/2026 10:48:30 AM\r\n" + TraceText(7) + u"\r\n\r\n";
+    for (auto _ : state) {
+        area.Append(block);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AppendBlockToLargeView);
+
+// The search step across the chunked view of a million traces.
+void BM_SearchStepInTextEditor(benchmark::State& state) {
+    TraceStore& store = FilledStore(1'000'000);
+    EditorTextArea area;
+    MakeView(area, store).ShowTraces();
+    area.Append(u"----\r\n12/9/2026 10:48:30 AM\r\nthe needle: Zanzibar\r\n\r\n");
+    const std::u16string word = u"zanzibar";
+    for (auto _ : state) {
+        TraceSearch search;
+        const auto match = search.Step(static_cast<const TextArea&>(area), word);
+        if (!match) {
+            state.SkipWithError("the word at the end was not found");
+            break;
+        }
+        benchmark::DoNotOptimize(match);
+    }
+    state.counters["units/s"] = benchmark::Counter(
+        static_cast<double>(area.Length()) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SearchStepInTextEditor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ShowTraces(benchmark::State& state) {
     TraceStore& store = FilledStore(state.range(0));

@@ -34,10 +34,12 @@ public:
     TraceStore& operator=(const TraceStore&) = delete;
 
     // Text bytes are kept in chunks of this size; a text may run on from one chunk into the
-    // next, so a text of any length costs its bytes and no padding.
-    static constexpr std::size_t kTextChunkBytes = std::size_t{1} << 18;
+    // next, so a text of any length costs its bytes and no padding. Chunks of this size (and
+    // entry chunks of 1.3 MB) get pages of their own from the heap, which go back to the
+    // system when the store is emptied.
+    static constexpr std::size_t kTextChunkBytes = std::size_t{1} << 21;
     // Entry records (date, level, end of text) are kept in chunks of this many entries.
-    static constexpr std::size_t kEntriesPerChunk = 4096;
+    static constexpr std::size_t kEntriesPerChunk = 65536;
 
     // Defines the fields (TraceDate, TraceLevel, TraceMemo). Allowed while undefined or closed;
     // throws TraceError while open.
