@@ -299,7 +299,7 @@ std::size_t TextEditor::PositionAtColumn(std::size_t line, std::size_t column) c
         const char16_t unit = text_.At(p);
         const std::size_t next = NextColumn(at, previous, unit);
         // Never between the halves of a surrogate pair.
-        if (at >= column && !(IsLowSurrogate(unit) && IsHighSurrogate(previous))) {
+        if (next > column && !(IsLowSurrogate(unit) && IsHighSurrogate(previous))) {
             return p;
         }
         at = next;

@@ -165,6 +165,8 @@ void Win32TextControl::RefreshLater() {
 void Win32TextControl::RefreshPending() {
     Refresh(false);
     ::UpdateWindow(window_);
+    // Also when nothing was drawn (the window is minimised): the next batch waits its turn.
+    lastPaintTick_ = ::GetTickCount64();
 }
 
 void Win32TextControl::Notify(WORD code) {

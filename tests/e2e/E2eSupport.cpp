@@ -1,5 +1,7 @@
 #include "E2eSupport.h"
 
+#include <cstring>
+
 #include "window/ControlIds.h"
 
 namespace e2e {
@@ -57,6 +59,39 @@ std::string View(const TraceWindowProcess& process) {
 
 std::string Block(const std::string& text) {
     return "----\r\n<dt>\r\n" + text + "\r\n\r\n";
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr)) {
+        return text;
+    }
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+bool SetClipboardText(const std::wstring& text) {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr) {
+        return false;
+    }
+    std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+    ::GlobalUnlock(memory);
+    if (!::OpenClipboard(nullptr)) {
+        ::GlobalFree(memory);
+        return false;
+    }
+    ::EmptyClipboard();
+    const bool set = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    ::CloseClipboard();
+    return set;
 }
 
 }  // namespace e2e

@@ -1,5 +1,6 @@
 #pragma once
-// Helpers shared by the end-to-end tests: reading the view as blocks and its date lines.
+// Helpers shared by the end-to-end tests: reading the view as blocks and its date lines, and
+// the clipboard.
 
 #include <windows.h>
 
@@ -22,5 +23,9 @@ std::string View(const TraceWindowProcess& process);
 
 // A block as the view shows it, with the date line masked.
 std::string Block(const std::string& text);
+
+// The clipboard's text (empty when it holds none or is busy), and putting text on it.
+std::wstring ClipboardText();
+bool SetClipboardText(const std::wstring& text);
 
 }  // namespace e2e

@@ -82,6 +82,45 @@ void ClickOn(HWND window, bool rightButton) {
     Send(inputs);
 }
 
+namespace {
+
+INPUT MouseAt(POINT screen, DWORD flags) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = screen.x * 65535 / (width - 1);
+    input.mi.dy = screen.y * 65535 / (height - 1);
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+}  // namespace
+
+void DragInClient(HWND window, POINT from, POINT to) {
+    ::ClientToScreen(window, &from);
+    ::ClientToScreen(window, &to);
+    std::vector<INPUT> inputs = {MouseAt(from, MOUSEEVENTF_MOVE),
+                                 MouseAt(from, MOUSEEVENTF_LEFTDOWN)};
+    // A few steps on the way, as a hand moves.
+    for (int step = 1; step <= 4; ++step) {
+        const POINT at{from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4};
+        inputs.push_back(MouseAt(at, MOUSEEVENTF_MOVE));
+    }
+    inputs.push_back(MouseAt(to, MOUSEEVENTF_LEFTUP));
+    Send(inputs);
+}
+
+void WheelOver(HWND window, int notches) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    std::vector<INPUT> inputs = {MouseAt(middle, MOUSEEVENTF_MOVE),
+                                 MouseAt(middle, MOUSEEVENTF_WHEEL)};
+    inputs[1].mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+    Send(inputs);
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {

@@ -21,6 +21,11 @@ void TypeText(std::wstring_view text);
 // Clicks the middle of a window (left or right button).
 void ClickOn(HWND window, bool rightButton = false);
 
+// Presses the left button at one point of a window's client area, moves to another and lets go.
+void DragInClient(HWND window, POINT from, POINT to);
+// Turns the mouse wheel over a window by `notches` (positive: away from the user).
+void WheelOver(HWND window, int notches);
+
 // Polls `condition` until it holds or `timeoutMs` passes; returns the last result.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 

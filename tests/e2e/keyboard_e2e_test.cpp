@@ -190,15 +190,7 @@ TEST_F(Keyboard, CopyAndPasteGoThroughTheClipboard) {
     Press('C', kCtrl);
     std::wstring clipboard;
     ASSERT_TRUE(WaitUntil([&] {
-        if (!::OpenClipboard(nullptr)) {
-            return false;
-        }
-        HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
-        if (data != nullptr) {
-            clipboard = static_cast<const wchar_t*>(::GlobalLock(data));
-            ::GlobalUnlock(data);
-        }
-        ::CloseClipboard();
+        clipboard = ClipboardText();
         return !clipboard.empty();
     }));
     EXPECT_EQ(ToUtf8(clipboard), View(trace));
@@ -207,14 +199,7 @@ TEST_F(Keyboard, CopyAndPasteGoThroughTheClipboard) {
     HWND search = trace.Control(kIdEdtSearchFor);
     ClickOn(search);
     ASSERT_TRUE(WaitForFocus(search));
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    const wchar_t pasted[] = L"pasted";
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(pasted));
-    std::memcpy(::GlobalLock(memory), pasted, sizeof(pasted));
-    ::GlobalUnlock(memory);
-    ::SetClipboardData(CF_UNICODETEXT, memory);
-    ::CloseClipboard();
+    ASSERT_TRUE(SetClipboardText(L"pasted"));
     Press('V', kCtrl);
     EXPECT_TRUE(WaitUntil([&] { return ReadTextUtf8(search) == "pasted"; }));
     EXPECT_TRUE(::IsWindowEnabled(trace.Control(kIdBtnSearch)));

@@ -94,15 +94,7 @@ TEST_F(Window, TheFilterListShowsEightItemsAtATime) {
 
 TEST_F(Window, ThePopupMenuOfAnEmptyTextAreaOffersOnlyPasteAndSaveToFile) {
     // Something to paste, so that Paste is enabled whatever the clipboard held before.
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(L"x"));
-    *static_cast<wchar_t*>(::GlobalLock(memory)) = L'x';
-    static_cast<wchar_t*>(::GlobalLock(memory))[1] = L'\0';
-    ::GlobalUnlock(memory);
-    ::GlobalUnlock(memory);
-    ::SetClipboardData(CF_UNICODETEXT, memory);
-    ::CloseClipboard();
+    ASSERT_TRUE(SetClipboardText(L"x"));
 
     HWND memo = trace.Control(kIdMemTrace);
     ClickOn(memo, true);
