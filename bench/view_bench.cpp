@@ -61,6 +61,7 @@ public:
         return editor.Text().LineLength(editor.Text().LineCount() - 1) == 0;
     }
     void Append(std::u16string_view text) override { editor.AppendProgramText(text); }
+    void RemoveFrom(std::size_t position) override { editor.RemoveProgramTextFrom(position); }
     void ReplaceAll(std::u16string_view text) override { editor.ReplaceAllProgramText(text); }
     void ClearForRebuild() override { editor.ClearForRefill(); }
     std::optional<std::size_t> FindFolded(std::u16string_view needle,

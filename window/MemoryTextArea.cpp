@@ -14,6 +14,12 @@ void MemoryTextArea::Append(std::u16string_view text) {
     selLength_ = 0;
 }
 
+void MemoryTextArea::RemoveFrom(std::size_t position) {
+    text_.resize(std::min(position, text_.size()));
+    selStart_ = text_.size();
+    selLength_ = 0;
+}
+
 void MemoryTextArea::ReplaceAll(std::u16string_view text) {
     text_.assign(text);
     selStart_ = text_.size();

@@ -13,6 +13,7 @@ public:
     std::size_t Length() const override { return text_.size(); }
     bool LastLineIsEmpty() const override;
     void Append(std::u16string_view text) override;
+    void RemoveFrom(std::size_t position) override;
     void ReplaceAll(std::u16string_view text) override;
     void Select(std::size_t start, std::size_t length) override;
     void BeginUpdate() override;

@@ -30,6 +30,10 @@ public:
     // view) and drops any selection. Text added this way is not part of the undo history.
     virtual void Append(std::u16string_view text) = 0;
 
+    // Takes away the text from `position` to the end, as when an append is taken back; the
+    // caret ends at the end. Not part of the undo history.
+    virtual void RemoveFrom(std::size_t position) { ReplaceAll(ReadAll().substr(0, position)); }
+
     // Replaces the whole text; the caret ends at the end. Not part of the undo history.
     virtual void ReplaceAll(std::u16string_view text) = 0;
 

@@ -267,6 +267,15 @@ void TextEditor::ReplaceAllProgramText(std::u16string_view text) {
     undo_.reset();
 }
 
+void TextEditor::RemoveProgramTextFrom(std::size_t position) {
+    if (position < Length()) {
+        text_.Replace(position, Length() - position, {});
+    }
+    anchor_ = caret_ = Length();
+    wantedColumn_.reset();
+    undo_.reset();
+}
+
 void TextEditor::ClearForRefill() {
     text_.ClearForRefill();
     anchor_ = caret_ = 0;

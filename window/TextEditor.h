@@ -71,6 +71,7 @@ public:
     // and no selection; the last edit can no longer be undone.
     void AppendProgramText(std::u16string_view text);
     void ReplaceAllProgramText(std::u16string_view text);
+    void RemoveProgramTextFrom(std::size_t position);
     // A rebuild: the text is emptied keeping its memory, the new text is appended, and
     // FinishRefill gives back the memory it did not need.
     void ClearForRefill();

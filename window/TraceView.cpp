@@ -111,11 +111,22 @@ void TraceView::AddTrace(std::u16string_view text, std::int32_t level) {
     // One reading of the clock for both the view and the store: two readings could straddle a
     // second and show a different time from the one saved.
     const TraceDate now = clock_();
-    if (FilterAdmits(filter, level)) {
+    const std::size_t viewLength = textArea_.Length();
+    const bool shown = FilterAdmits(filter, level);
+    if (shown) {
         textArea_.Append(
             TraceBlockText(textArea_.LastLineIsEmpty(), FormatDateTimeText(formats_, now), text));
     }
-    store_.Append(now, level, text);
+    try {
+        store_.Append(now, level, text);
+    } catch (...) {
+        // A trace the store could not take (no memory, or the store is closed) is refused:
+        // the view must not show it either.
+        if (shown) {
+            textArea_.RemoveFrom(viewLength);
+        }
+        throw;
+    }
 }
 
 void TraceView::ShowTraces() {

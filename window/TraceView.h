@@ -41,7 +41,9 @@ public:
 
     // Shows the trace when the filter admits its level, then stores it (the text as received,
     // shown or not). The clock is read once: the time shown and the time stored are the same
-    // instant. A store that is not open throws TraceError after the block was shown.
+    // instant. When the store cannot take the trace (it is not open, or memory runs out) the
+    // block is taken off the view again and the error passes on: a refused trace is neither
+    // stored nor shown.
     void AddTrace(std::u16string_view text, std::int32_t level);
 
     // Rebuilds the view from the store under the current filter, drawing frozen; the caret

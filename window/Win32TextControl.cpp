@@ -96,6 +96,11 @@ void Win32TextControl::Append(std::u16string_view text) {
     RefreshLater();
 }
 
+void Win32TextControl::RemoveFrom(std::size_t position) {
+    editor_.RemoveProgramTextFrom(position);
+    Refresh(true);
+}
+
 void Win32TextControl::ReplaceAll(std::u16string_view text) {
     editor_.ReplaceAllProgramText(text);
     Refresh(true);

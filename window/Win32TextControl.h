@@ -34,6 +34,7 @@ public:
     std::size_t Length() const override { return editor_.Length(); }
     bool LastLineIsEmpty() const override;
     void Append(std::u16string_view text) override;
+    void RemoveFrom(std::size_t position) override;
     void ReplaceAll(std::u16string_view text) override;
     void ClearForRebuild() override;
     std::optional<std::size_t> FindFolded(std::u16string_view needle,
