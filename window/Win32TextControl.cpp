@@ -245,8 +245,8 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             Wheel(GET_WHEEL_DELTA_WPARAM(wParam));
             return 0;
         case WM_KEYDOWN:
-            KeyDown(wParam);
-            return 0;
+            // Other keys go on as usual: Shift+F10 and the menu key open the popup menu.
+            return KeyDown(wParam) ? 0 : ::DefWindowProcW(window_, message, wParam, lParam);
         case WM_CHAR:
             Char(static_cast<wchar_t>(wParam));
             return 0;

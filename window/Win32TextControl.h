@@ -74,7 +74,7 @@ private:
     void RefreshPending();
 
     // The user's side (Win32TextControlInput.cpp).
-    void KeyDown(WPARAM key);
+    bool KeyDown(WPARAM key);  // false: not a key of the text control
     void Char(wchar_t unit);
     void MouseDown(int x, int y, bool extend);
     void MouseMove(int x, int y);

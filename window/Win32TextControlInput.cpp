@@ -68,7 +68,7 @@ void Win32TextControl::UserEdited() {
     Notify(EN_CHANGE);
 }
 
-void Win32TextControl::KeyDown(WPARAM key) {
+bool Win32TextControl::KeyDown(WPARAM key) {
     const bool shift = Held(VK_SHIFT);
     const bool ctrl = Held(VK_CONTROL);
     CaretMove move;
@@ -103,19 +103,20 @@ void Win32TextControl::KeyDown(WPARAM key) {
             } else if (CanEdit() && editor_.DeleteForward()) {
                 UserEdited();
             }
-            return;
+            return true;
         case VK_INSERT:
             if (ctrl) {
                 Copy();
             } else if (shift) {
                 Paste();
             }
-            return;
+            return true;
         default:
-            return;
+            return false;
     }
     editor_.Move(move, shift, VisibleLines());
     Refresh(true);
+    return true;
 }
 
 void Win32TextControl::Char(wchar_t unit) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <vector>
 
 #include "window/TextLayout.h"
@@ -137,78 +138,53 @@ void Win32TextControl::ScrollTo(std::size_t topLine, std::size_t leftColumn) {
     Refresh(false);
 }
 
-void Win32TextControl::VScroll(int request) {
-    const std::size_t page = VisibleLines();
-    std::size_t top = topLine_;
+namespace {
+
+// Where a scroll bar request moves the first line (or column) in view; nothing for requests
+// that do not move it.
+std::optional<std::size_t> ScrolledTo(HWND window, int bar, int request, std::size_t current,
+                                      std::size_t page, std::size_t last) {
     switch (request) {
-        case SB_LINEUP:
-            top = top > 0 ? top - 1 : 0;
-            break;
-        case SB_LINEDOWN:
-            ++top;
-            break;
+        case SB_LINEUP:  // also SB_LINELEFT
+            return current > 0 ? current - 1 : 0;
+        case SB_LINEDOWN:  // also SB_LINERIGHT
+            return current + 1;
         case SB_PAGEUP:
-            top = top > page ? top - page : 0;
-            break;
+            return current > page ? current - page : 0;
         case SB_PAGEDOWN:
-            top += page;
-            break;
+            return current + page;
         case SB_TOP:
-            top = 0;
-            break;
+            return 0;
         case SB_BOTTOM:
-            top = editor_.Text().LineCount();
-            break;
+            return last;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
+            // The 32-bit position: the message's own is cut to 16 bits.
             SCROLLINFO info{};
             info.cbSize = sizeof(info);
             info.fMask = SIF_TRACKPOS;
-            ::GetScrollInfo(window_, SB_VERT, &info);
-            top = static_cast<std::size_t>(std::max(0, info.nTrackPos));
-            break;
+            ::GetScrollInfo(window, bar, &info);
+            return static_cast<std::size_t>(std::max(0, info.nTrackPos));
         }
         default:
-            return;
+            return std::nullopt;
     }
-    ScrollTo(top, leftColumn_);
+}
+
+}  // namespace
+
+void Win32TextControl::VScroll(int request) {
+    if (const auto top = ScrolledTo(window_, SB_VERT, request, topLine_, VisibleLines(),
+                                    editor_.Text().LineCount())) {
+        ScrollTo(*top, leftColumn_);
+    }
 }
 
 void Win32TextControl::HScroll(int request) {
-    const std::size_t width = VisibleColumns();
-    std::size_t left = leftColumn_;
-    switch (request) {
-        case SB_LINELEFT:
-            left = left > 0 ? left - 1 : 0;
-            break;
-        case SB_LINERIGHT:
-            ++left;
-            break;
-        case SB_PAGELEFT:
-            left = left > width ? left - width : 0;
-            break;
-        case SB_PAGERIGHT:
-            left += width;
-            break;
-        case SB_LEFT:
-            left = 0;
-            break;
-        case SB_RIGHT:
-            left = editor_.Text().WidestLineColumns();
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            SCROLLINFO info{};
-            info.cbSize = sizeof(info);
-            info.fMask = SIF_TRACKPOS;
-            ::GetScrollInfo(window_, SB_HORZ, &info);
-            left = static_cast<std::size_t>(std::max(0, info.nTrackPos));
-            break;
-        }
-        default:
-            return;
+    if (const auto left = ScrolledTo(window_, SB_HORZ, request, leftColumn_, VisibleColumns(),
+                                     editor_.Text().WidestLineColumns())) {
+        ScrollTo(topLine_, *left);
     }
-    ScrollTo(topLine_, left);
 }
 
 void Win32TextControl::Paint() {
