@@ -21,7 +21,8 @@ build="${ORSK_FUZZ_BUILD_DIR:-$orsk_root/build/fuzz}"
 corpora="$orsk_root/build/fuzz-corpus"
 logs="$orsk_root/build/fuzz-logs"
 artifacts="$orsk_root/build/fuzz-artifacts"
-targets=(trace_decoder filter_level date_time_text form_description saved_file trace_search)
+targets=(trace_decoder filter_level date_time_text form_description saved_file trace_search
+         text_editor)
 
 echo "== Fuzz targets (clang, libFuzzer, ASan and UBSan)"
 CC=clang CXX=clang++ cmake -S "$orsk_root" -B "$build" -DCMAKE_BUILD_TYPE=Release \

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "window/MemoryTextArea.h"
+#include "window/TextBuffer.h"
 
 namespace orsk {
 namespace {
@@ -226,6 +230,200 @@ TEST(SearchFindFolded, AgreesWithAUnitByUnitSearchAtEveryPosition) {
             }
         }
     }
+}
+
+// The chunked search must find what the search of the same text in one piece finds, wherever
+// the chunk boundaries fall. Chunks only get small through edits: here a text of several
+// chunks is cut down to a few units per chunk, so that every needle crosses boundaries.
+TEST(SearchFindFoldedChunks, AgreesWithTheSearchInOnePieceOverTinyChunks) {
+    constexpr std::size_t kChunk = TextBuffer::kChunkUnits;
+    std::mt19937 random(8);
+    static constexpr char16_t kUnits[] = u"aAbB-[{\u00E9\u00C9";
+    auto unit = [&] {
+        return kUnits[std::uniform_int_distribution<std::size_t>(0, std::size(kUnits) - 2)(random)];
+    };
+    const std::vector<std::vector<std::size_t>> layouts = {{3, 1, 4, 2}, {1, 1, 1}, {5, 2}, {1, 6}};
+    TextBuffer buffer;
+    std::u16string full;
+    for (const std::vector<std::size_t>& sizes : layouts) {
+        std::u16string text;
+        full.assign(sizes.size() * kChunk, u'.');
+        for (std::size_t i = 9; i < full.size(); i += 10) {
+            full.replace(i - 1, 2, u"\r\n");  // short lines, as the view has
+        }
+        for (std::size_t c = 0; c < sizes.size(); ++c) {
+            for (std::size_t i = 0; i < sizes[c]; ++i) {
+                text.push_back(unit());
+                full[c * kChunk + i] = text.back();
+            }
+        }
+        buffer.ClearForRefill();
+        buffer.Append(full);
+        for (std::size_t c = sizes.size(); c-- > 0;) {
+            buffer.Replace(c * kChunk + sizes[c], kChunk - sizes[c], u"");
+        }
+        ASSERT_EQ(buffer.ReadAll(), text);
+        ASSERT_EQ(buffer.ChunkCount(), sizes.size());
+        for (std::size_t c = 0; c < sizes.size(); ++c) {
+            ASSERT_EQ(buffer.Chunk(c).size(), sizes[c]);
+        }
+
+        // Every piece of the text as a needle, its Latin letters in the other case, and random
+        // needles that mostly do not occur.
+        std::vector<std::u16string> needles;
+        for (std::size_t start = 0; start < text.size(); ++start) {
+            for (std::size_t n = 1; start + n <= text.size() + 1 && n <= 7; ++n) {
+                std::u16string needle = text.substr(start, n);
+                for (char16_t& u : needle) {
+                    u = u == u'a' ? u'A' : u == u'B' ? u'b' : u;
+                }
+                if (start + n > text.size()) {
+                    needle.back() = unit();  // may run past the end
+                }
+                needles.push_back(needle);
+            }
+        }
+        for (int i = 0; i < 30; ++i) {
+            needles.push_back({unit(), unit(), unit()});
+        }
+        for (const std::u16string& needle : needles) {
+            for (std::size_t from = 0; from <= text.size() + 1; ++from) {
+                ASSERT_EQ(FindFolded(buffer, needle, from), FindFolded(text, needle, from))
+                    << "chunks " << sizes.size() << " text length " << text.size()
+                    << " needle length " << needle.size() << " from " << from;
+            }
+        }
+    }
+}
+
+// Full chunks, as a text that was only appended to has them: needles placed over the boundary,
+// right at it, at the very end, and searches that start inside the seam.
+TEST(SearchFindFoldedChunks, FindsNeedlesAcrossFullChunks) {
+    constexpr std::size_t kChunk = TextBuffer::kChunkUnits;
+    std::u16string text(kChunk + 500, u'a');
+    for (std::size_t i = 9; i < text.size(); i += 10) {
+        text[i - 1] = u'\r';
+        text[i] = u'\n';
+    }
+    // A near miss just before the boundary: the first units of the needles, then a mismatch.
+    const std::size_t boundary = kChunk;
+    const std::size_t nearAt = boundary - 120;
+    text.replace(nearAt, 4, u"qZx-");
+    const std::u16string filler = text;
+    const std::u16string needles[] = {u"Q", u"qZ", u"QzXw",
+                                      u"qzxW0123456789ABCDEFGHIJKLMNOPQRSTUVWX"};
+
+    TextBuffer buffer;
+    for (const std::u16string& needle : needles) {
+        const std::size_t n = needle.size();
+        // Ending at the boundary, starting one after each of its first units, in the middle,
+        // starting right at the boundary and after it.
+        std::vector<std::size_t> starts = {boundary - n, boundary - n + 1, boundary - n / 2,
+                                           boundary - 1, boundary,         boundary + 1};
+        starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+        for (const std::size_t start : starts) {
+            SCOPED_TRACE(testing::Message() << "needle length " << n << " at " << start);
+            // The haystack has the needle with its case swapped, and a second copy after it.
+            std::u16string placed = needle;
+            for (char16_t& u : placed) {
+                u = u >= u'a' && u <= u'z'   ? char16_t(u - 32)
+                    : u >= u'A' && u <= u'Z' ? char16_t(u + 32)
+                                             : u;
+            }
+            const std::size_t second = start + needle.size() + 7;
+            text.replace(start, placed.size(), placed);
+            text.replace(second, placed.size(), placed);
+            buffer.ClearForRefill();
+            buffer.Append(text);
+            ASSERT_EQ(buffer.ChunkCount(), 2u);
+            ASSERT_EQ(buffer.ChunkStart(1), kChunk);
+
+            for (const std::size_t from :
+                 {boundary - 130, start - 1, start, start + 1, boundary - 1, boundary}) {
+                // "Q" and "qZ" match the near miss as well.
+                const std::size_t expected = needle.size() <= 2 && from <= nearAt ? nearAt
+                                             : from <= start                      ? start
+                                                                                  : second;
+                EXPECT_EQ(FindFolded(buffer, needle, from), expected) << "from " << from;
+                EXPECT_EQ(FindFolded(std::u16string_view(text), needle, from), expected)
+                    << "from " << from;
+            }
+            text.replace(start, placed.size(), filler, start, placed.size());
+            text.replace(second, placed.size(), filler, second, placed.size());
+        }
+    }
+
+    // A needle at the very end of a text that ends at a chunk boundary, and one that would run
+    // past it; "\u00C9" is not folded.
+    text.resize(2 * kChunk);
+    std::fill(text.begin() + kChunk + 500, text.end(), u'a');
+    text.replace(2 * kChunk - 3, 3, u"\u00C9nD");
+    buffer.ClearForRefill();
+    buffer.Append(text);
+    ASSERT_EQ(buffer.ChunkCount(), 2u);
+    const std::size_t last = 2 * kChunk - 3;
+    struct Case {
+        std::u16string_view needle;
+        std::size_t from;
+        std::optional<std::size_t> expected;
+    };
+    for (const Case& c :
+         {Case{u"\u00C9ND", kChunk - 1, last}, Case{u"\u00C9nd", last, last},
+          Case{u"d", 2 * kChunk - 1, 2 * kChunk - 1}, Case{u"\u00C9nd", last + 1, {}},
+          Case{u"\u00C9ndx", kChunk - 1, {}}, Case{u"\u00E9nd", kChunk - 1, {}},
+          Case{u"d", 2 * kChunk, {}}, Case{u"d", 2 * kChunk + 1, {}}}) {
+        EXPECT_EQ(FindFolded(buffer, c.needle, c.from), c.expected)
+            << "needle length " << c.needle.size() << " from " << c.from;
+    }
+}
+
+// A text area over the chunked text, as the window's own control is: the search steps through
+// it as through the same text in one piece.
+class BufferTextArea final : public TextArea {
+public:
+    std::u16string ReadAll() const override { return buffer_.ReadAll(); }
+    std::size_t Length() const override { return buffer_.Length(); }
+    bool LastLineIsEmpty() const override { return true; }
+    void Append(std::u16string_view text) override { buffer_.Append(text); }
+    void ReplaceAll(std::u16string_view text) override {
+        buffer_.Clear();
+        buffer_.Append(text);
+    }
+    std::optional<std::size_t> FindFolded(std::u16string_view needle,
+                                          std::size_t from) const override {
+        return orsk::FindFolded(buffer_, needle, from);
+    }
+    void Select(std::size_t, std::size_t) override {}
+
+private:
+    TextBuffer buffer_;
+};
+
+TEST(SearchFindFoldedChunks, SearchStepsThroughAChunkedViewAsThroughOnePiece) {
+    constexpr std::size_t kChunk = TextBuffer::kChunkUnits;
+    const std::vector<std::size_t> places = {5, kChunk - 2, kChunk + 1, 2 * kChunk - 1,
+                                             2 * kChunk + 7};
+    std::u16string text(2 * kChunk + 10, u'-');
+    for (const std::size_t at : places) {
+        text.replace(at, 3, at % 2 ? u"AbC" : u"aBc");
+    }
+    BufferTextArea area;
+    area.Append(text);
+    ASSERT_EQ(area.Length(), text.size());
+    TraceSearch chunked;
+    TraceSearch whole;
+    std::vector<std::size_t> found;
+    for (std::size_t press = 0; press <= places.size(); ++press) {
+        const auto match = chunked.Step(area, u"abc");
+        const auto expected = whole.Step(text, u"abc");
+        ASSERT_EQ(match.has_value(), expected.has_value()) << "press " << press;
+        ASSERT_EQ(chunked.SearchPos(), whole.SearchPos()) << "press " << press;
+        if (match) {
+            EXPECT_EQ(match->selectionStart, expected->selectionStart);
+            found.push_back(match->selectionStart);
+        }
+    }
+    EXPECT_EQ(found, places);
 }
 
 }  // namespace

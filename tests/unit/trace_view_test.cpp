@@ -237,13 +237,95 @@ TEST_F(TraceViewTest, NewRegionalFormatsApplyToLaterTextsAndTheNextRebuild) {
               Block(u"2026-12-09 09:05:07", u"before") + Block(u"2026-12-09 09:05:07", u"after"));
 }
 
-TEST_F(TraceViewTest, AddTraceOnAClosedStoreThrowsAndStoresNothing) {
+TEST_F(TraceViewTest, AddTraceOnAClosedStoreThrowsAndNeitherStoresNorShowsIt) {
+    Add(u"first", 1);
+    const std::u16string shown = area.Text();
     store.Close();
     EXPECT_THROW(Add(u"lost", 1), TraceError);
+    EXPECT_EQ(area.Text(), shown);
+    EXPECT_EQ(area.SelectionStart(), shown.size());
     store.Open();
     EXPECT_EQ(store.Count(), 0u);
     Add(u"kept", 1);
     EXPECT_EQ(StoredTraces(), (std::vector<Stored>{{Morning(), 1, u"kept"}}));
+}
+
+// Where two long texts first differ, for a short failure message.
+std::string FirstDifference(std::u16string_view actual, std::u16string_view expected) {
+    const auto [a, e] =
+        std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    if (a == actual.end() && e == expected.end()) {
+        return "none";
+    }
+    return "at " + std::to_string(a - actual.begin()) + " of " + std::to_string(actual.size()) +
+           " units, expected " + std::to_string(expected.size());
+}
+
+// A text area that keeps what each call gave it, to see how a rebuild reaches it.
+class RecordingTextArea final : public TextArea {
+public:
+    std::u16string ReadAll() const override { return text; }
+    std::size_t Length() const override { return text.size(); }
+    bool LastLineIsEmpty() const override { return text.empty() || text.ends_with(u"\r\n"); }
+    void Append(std::u16string_view more) override {
+        text.append(more);
+        appends.push_back(more.size());
+    }
+    void ReplaceAll(std::u16string_view all) override { text.assign(all); }
+    void ClearForRebuild() override {
+        text.clear();
+        appends.clear();
+        ++rebuilds;
+    }
+    void Select(std::size_t, std::size_t) override {}
+
+    std::u16string text;
+    std::vector<std::size_t> appends;
+    int rebuilds = 0;
+};
+
+TEST_F(TraceViewTest, ShowTracesAppendedInBatchesGivesTheViewBuiltInOnePiece) {
+    RecordingTextArea recording;
+    TraceView batched(
+        recording, store, [this] { return now; }, [this] { return filter; });
+    batched.SetRegionalFormats(RegionalFormats::EnglishUnitedStates());
+    std::u16string all;       // every block, built here in one piece
+    std::u16string levelOne;  // the blocks of level 1 only
+    for (int i = 0; i < 3000; ++i) {
+        now = {Morning().msSinceEpoch + i * 337};
+        std::u16string text(static_cast<std::size_t>(i % 97), static_cast<char16_t>(u'a' + i % 26));
+        if (i % 101 == 0) {
+            text += std::u16string(u"x\0y", 3);
+        }
+        if (i % 7 == 0) {
+            text += u"\r\nsecond line";
+        }
+        if (i == 1500) {
+            text.assign(100000, u'z');  // a block larger than a batch on its own
+        }
+        const std::int32_t level = i % 2 + 1;
+        batched.AddTrace(text, level);
+        std::u16string line = text;
+        std::replace(line.begin(), line.end(), u'\0', u'\u2400');
+        const std::u16string block = Block(FormatDateTimeText(batched.Formats(), now), line);
+        all += block;
+        if (level == 1) {
+            levelOne += block;
+        }
+    }
+    ASSERT_EQ(FirstDifference(recording.text, all), "none");
+
+    recording.text = u"typed by the user";
+    batched.ShowTraces();
+    EXPECT_EQ(recording.rebuilds, 1);
+    EXPECT_GT(recording.appends.size(), 2u);
+    EXPECT_EQ(FirstDifference(recording.text, all), "none");
+
+    filter = u"1";
+    batched.ShowTraces();
+    EXPECT_EQ(recording.rebuilds, 2);
+    EXPECT_GT(recording.appends.size(), 1u);
+    EXPECT_EQ(FirstDifference(recording.text, levelOne), "none");
 }
 
 }  // namespace

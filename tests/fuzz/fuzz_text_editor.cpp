@@ -1,0 +1,266 @@
+// Fuzzes the view's text model with random edit scripts.
+//
+// A TextBuffer is held against a plain string: after every Append, Replace, Clear or refill its
+// length, units, chunks, lines (CR LF pairs only) and the line of every position must be the
+// string's, and its widest line never narrower than the string's widest (exact after a single
+// append to an empty text). A TextEditor driven by the same script must keep its caret and
+// anchor in the text, never stop a caret move inside a CR LF or a surrogate pair it did not
+// start in, give back the text from before an edit on Undo and the text after it on a second
+// Undo, forget the edit when the program adds text, and never find a position beyond a column.
+//
+// Input: a sequence of operations, each an opcode byte and its arguments. Units come from a
+// small alphabet rich in line-break halves, tabs and surrogate halves.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/fuzz/FuzzSupport.h"
+#include "window/TextBuffer.h"
+#include "window/TextColumns.h"
+#include "window/TextEditor.h"
+
+namespace {
+
+class Script {
+public:
+    Script(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+    bool More() const { return at_ < size_; }
+    std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+
+    std::u16string Units(std::size_t most) {
+        static constexpr char16_t kAlphabet[] = {u'a',  u'B',  u' ',  u'\t',  u'\r',
+                                                 u'\n', u'\r', u'\n', 0xD83D, 0xDE00};
+        std::u16string units(Byte() % (most + 1), u'a');
+        for (char16_t& unit : units) {
+            unit = kAlphabet[Byte() % std::size(kAlphabet)];
+        }
+        return units;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t at_ = 0;
+};
+
+std::vector<std::size_t> LineStartsOf(std::u16string_view text) {
+    std::vector<std::size_t> starts{0};
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == u'\r' && text[i + 1] == u'\n') {
+            starts.push_back(i + 2);
+        }
+    }
+    return starts;
+}
+
+std::size_t Columns(std::u16string_view line) {
+    std::size_t column = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == u'\t') {
+            column += 8 - column % 8;
+        } else if (!(i > 0 && orsk::fuzz::IsLowSurrogate(line[i]) &&
+                     orsk::fuzz::IsHighSurrogate(line[i - 1]))) {
+            ++column;
+        }
+    }
+    return column;
+}
+
+void CheckBuffer(const orsk::TextBuffer& buffer, const std::u16string& model, bool exactWidest) {
+    ORSK_FUZZ_CHECK(buffer.Length() == model.size());
+    ORSK_FUZZ_CHECK(buffer.ReadAll() == model);
+    std::u16string joined;
+    for (std::size_t c = 0; c < buffer.ChunkCount(); ++c) {
+        ORSK_FUZZ_CHECK(buffer.ChunkStart(c) == joined.size());
+        joined.append(buffer.Chunk(c));
+    }
+    ORSK_FUZZ_CHECK(joined == model);
+
+    const std::vector<std::size_t> starts = LineStartsOf(model);
+    ORSK_FUZZ_CHECK(buffer.LineCount() == starts.size());
+    std::size_t widest = 0;
+    for (std::size_t line = 0; line < starts.size(); ++line) {
+        const std::size_t end = line + 1 < starts.size() ? starts[line + 1] - 2 : model.size();
+        ORSK_FUZZ_CHECK(buffer.LineStart(line) == starts[line]);
+        ORSK_FUZZ_CHECK(buffer.LineLength(line) == end - starts[line]);
+        widest = std::max(
+            widest, Columns(std::u16string_view(model).substr(starts[line], end - starts[line])));
+    }
+    for (std::size_t p = 0; p <= model.size() + 1; ++p) {
+        const auto after = std::upper_bound(starts.begin(), starts.end(), p);
+        ORSK_FUZZ_CHECK(buffer.LineOf(p) == static_cast<std::size_t>(after - starts.begin()) - 1);
+        if (p < model.size()) {
+            ORSK_FUZZ_CHECK(buffer.At(p) == model[p]);
+        }
+        ORSK_FUZZ_CHECK(buffer.Read(p, 3) == model.substr(std::min(p, model.size()), 3));
+    }
+    ORSK_FUZZ_CHECK(buffer.WidestLineColumns() >= widest);
+    if (exactWidest) {
+        ORSK_FUZZ_CHECK(buffer.WidestLineColumns() == widest);
+    }
+}
+
+// Inside a CR LF or between the halves of a pair.
+bool Inside(const orsk::TextBuffer& text, std::size_t p) {
+    return p > 0 && p < text.Length() &&
+           ((text.At(p - 1) == u'\r' && text.At(p) == u'\n') ||
+            (orsk::IsHighSurrogate(text.At(p - 1)) && orsk::IsLowSurrogate(text.At(p))));
+}
+
+void CheckEditor(const orsk::TextEditor& editor) {
+    const orsk::TextBuffer& text = editor.Text();
+    ORSK_FUZZ_CHECK(editor.Anchor() <= editor.Length());
+    ORSK_FUZZ_CHECK(editor.Caret() <= editor.Length());
+    ORSK_FUZZ_CHECK(text.LineCount() == LineStartsOf(text.ReadAll()).size());
+    const std::size_t line = text.LineOf(editor.Caret());
+    for (std::size_t column = 0; column < 20; ++column) {
+        const std::size_t p = editor.PositionAtColumn(line, column);
+        ORSK_FUZZ_CHECK(text.LineOf(p) == line);
+        ORSK_FUZZ_CHECK(editor.ColumnOf(p) <= column);
+        ORSK_FUZZ_CHECK(!Inside(text, p));
+    }
+}
+
+void RunBuffer(Script& script) {
+    orsk::TextBuffer buffer;
+    std::u16string model;
+    int appendsSinceClear = 0;
+    bool editedSinceClear = false;
+    for (int step = 0; step < 64 && script.More(); ++step) {
+        const std::uint8_t op = script.Byte();
+        if (op == 0xFF) {
+            return;  // the rest of the script drives the editor
+        }
+        switch (op % 6) {
+            case 0:
+            case 1: {
+                const std::u16string text = script.Units(op % 6 ? 12 : 4);
+                buffer.Append(text);
+                model += text;
+                ++appendsSinceClear;
+                break;
+            }
+            case 2:
+            case 3: {
+                const std::size_t start = script.Byte();
+                const std::size_t length = script.Byte() % 8;
+                const std::u16string text = script.Units(6);
+                buffer.Replace(start, length, text);
+                const std::size_t from = std::min(start, model.size());
+                model.replace(from, std::min(length, model.size() - from), text);
+                editedSinceClear = true;
+                break;
+            }
+            case 4:
+                buffer.Clear();
+                model.clear();
+                appendsSinceClear = 0;
+                editedSinceClear = false;
+                break;
+            default:
+                buffer.ClearForRefill();
+                model.clear();
+                appendsSinceClear = 0;
+                editedSinceClear = false;
+                if (op & 0x40) {
+                    const std::u16string text = script.Units(16);
+                    buffer.Append(text);
+                    model = text;
+                    appendsSinceClear = 1;
+                    buffer.ReleaseSpareChunks();
+                }
+                break;
+        }
+        CheckBuffer(buffer, model, appendsSinceClear == 1 && !editedSinceClear);
+    }
+}
+
+void RunEditor(Script& script) {
+    orsk::TextEditor editor;
+    for (int step = 0; step < 96 && script.More(); ++step) {
+        const std::uint8_t op = script.Byte();
+        const std::u16string before = editor.Text().ReadAll();
+        const bool wasInside =
+            Inside(editor.Text(), editor.Caret()) || Inside(editor.Text(), editor.Anchor());
+        bool edited = false;
+        switch (op % 10) {
+            case 0:
+            case 1: {
+                const std::uint8_t how = script.Byte();
+                editor.Move(static_cast<orsk::CaretMove>(how % 12), (how & 0x80) != 0,
+                            script.Byte() % 5);
+                ORSK_FUZZ_CHECK(wasInside || !Inside(editor.Text(), editor.Caret()));
+                break;
+            }
+            case 2:
+                editor.Select(script.Byte(), script.Byte());
+                break;
+            case 3:
+                editor.SelectWordAt(script.Byte());
+                ORSK_FUZZ_CHECK(editor.Anchor() <= editor.Caret());
+                break;
+            case 4: {
+                const std::u16string unit = script.Units(1);
+                const bool overSelection = editor.HasSelection();
+                editor.TypeCharacter(unit.empty() ? u'x' : unit[0]);
+                edited = overSelection;  // typing alone may join the typing before it
+                break;
+            }
+            case 5:
+                edited = editor.Backspace();
+                break;
+            case 6:
+                edited = editor.DeleteForward();
+                break;
+            case 7:
+                edited = editor.ReplaceSelection(script.Units(5));
+                break;
+            case 8: {
+                const std::u16string text = script.Units(8);
+                editor.AppendProgramText(text);
+                ORSK_FUZZ_CHECK(editor.Text().ReadAll() == before + text);
+                ORSK_FUZZ_CHECK(!editor.CanUndo() && !editor.HasSelection());
+                ORSK_FUZZ_CHECK(editor.Caret() == editor.Length());
+                break;
+            }
+            default:
+                if (op & 0x80) {
+                    const std::u16string text = script.Units(8);
+                    editor.ReplaceAllProgramText(text);
+                    ORSK_FUZZ_CHECK(editor.Text().ReadAll() == text);
+                    ORSK_FUZZ_CHECK(!editor.CanUndo() && editor.Caret() == text.size());
+                } else if (editor.Undo()) {
+                    // Undo twice gives the text back.
+                    const std::u16string undone = editor.Text().ReadAll();
+                    ORSK_FUZZ_CHECK(editor.Undo());
+                    ORSK_FUZZ_CHECK(editor.Text().ReadAll() == before);
+                    ORSK_FUZZ_CHECK(editor.Undo());
+                    ORSK_FUZZ_CHECK(editor.Text().ReadAll() == undone);
+                }
+                break;
+        }
+        if (edited) {
+            ORSK_FUZZ_CHECK(editor.CanUndo() && editor.Modified());
+            const std::u16string after = editor.Text().ReadAll();
+            ORSK_FUZZ_CHECK(editor.Undo());
+            ORSK_FUZZ_CHECK(editor.Text().ReadAll() == before);
+            ORSK_FUZZ_CHECK(editor.Undo());
+            ORSK_FUZZ_CHECK(editor.Text().ReadAll() == after);
+        }
+        CheckEditor(editor);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Script script(data, size);
+    RunBuffer(script);
+    RunEditor(script);
+    return 0;
+}

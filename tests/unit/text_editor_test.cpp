@@ -1,0 +1,539 @@
+#include "window/TextEditor.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <initializer_list>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "window/TextColumns.h"
+
+namespace orsk {
+namespace {
+
+// "a", U+1F600 as a surrogate pair, "b".
+constexpr std::u16string_view kPairText = u"a\U0001F600b";
+
+TextEditor EditorWith(std::u16string_view text) {
+    TextEditor editor;
+    editor.AppendProgramText(text);
+    return editor;
+}
+
+void ExpectSelection(const TextEditor& editor, std::size_t anchor, std::size_t caret) {
+    EXPECT_EQ(editor.Anchor(), anchor);
+    EXPECT_EQ(editor.Caret(), caret);
+}
+
+struct MoveCase {
+    std::u16string_view text;
+    std::size_t from;
+    CaretMove move;
+    std::size_t expected;
+};
+
+void ExpectMoves(std::initializer_list<MoveCase> cases) {
+    for (const MoveCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "text length " << c.text.size() << " from " << c.from
+                                        << " move " << static_cast<int>(c.move));
+        TextEditor editor = EditorWith(c.text);
+        editor.Select(c.from, c.from);
+        editor.Move(c.move, false);
+        ExpectSelection(editor, c.expected, c.expected);
+    }
+}
+
+TEST(TextEditorMove, LeftAndRightStepOverALineBreakOrASurrogatePairAtOnce) {
+    ExpectMoves({
+        {u"ab\r\ncd", 4, CaretMove::Left, 2},
+        {u"ab\r\ncd", 2, CaretMove::Right, 4},
+        {u"ab\r\ncd", 3, CaretMove::Left, 2},
+        {u"ab\r\n\r\n", 6, CaretMove::Left, 4},
+        {u"ab\r\n\r\n", 4, CaretMove::Right, 6},
+        {kPairText, 3, CaretMove::Left, 1},
+        {kPairText, 1, CaretMove::Right, 3},
+        {kPairText, 4, CaretMove::Left, 3},
+        {u"\U0001F600\U0001F600", 2, CaretMove::Right, 4},
+        {u"\U0001F600\U0001F600", 2, CaretMove::Left, 0},
+        // Lone CR, lone LF and a lone or reversed half are single characters.
+        {u"a\r\nb\rc", 5, CaretMove::Left, 4},
+        {u"a\nb", 1, CaretMove::Right, 2},
+        {u"a\xDE00\xD83D", 3, CaretMove::Left, 2},
+        {u"a\xDE00\xD83D", 1, CaretMove::Right, 2},
+        // The ends of the text.
+        {u"ab", 0, CaretMove::Left, 0},
+        {u"ab", 2, CaretMove::Right, 2},
+        {u"", 0, CaretMove::Right, 0},
+    });
+}
+
+TEST(TextEditorMove, LeftAndRightCollapseASelectionUnlessExtending) {
+    for (const bool backwards : {false, true}) {
+        SCOPED_TRACE(backwards);
+        TextEditor editor = EditorWith(u"abcdef");
+        auto selectBtoE = [&] { backwards ? editor.Select(4, 1) : editor.Select(1, 4); };
+
+        selectBtoE();
+        editor.Move(CaretMove::Left, false);
+        ExpectSelection(editor, 1, 1);
+
+        selectBtoE();
+        editor.Move(CaretMove::Right, false);
+        ExpectSelection(editor, 4, 4);
+
+        // With Shift the caret end moves one step and the anchor stays.
+        selectBtoE();
+        editor.Move(CaretMove::Left, true);
+        ExpectSelection(editor, backwards ? 4 : 1, backwards ? 0 : 3);
+        selectBtoE();
+        editor.Move(CaretMove::Right, true);
+        ExpectSelection(editor, backwards ? 4 : 1, backwards ? 2 : 5);
+        EXPECT_EQ(editor.SelectedText(), backwards ? u"cd" : u"bcde");
+    }
+}
+
+TEST(TextEditorMove, UpAndDownKeepTheWantedColumnAcrossAShortLine) {
+    // Lines start at 0, 8 and 12.
+    TextEditor editor = EditorWith(u"abcdef\r\nab\r\nabcdefgh");
+    editor.Select(5, 5);
+    editor.Move(CaretMove::Down, false);
+    EXPECT_EQ(editor.Caret(), 10u);  // the short line's end
+    editor.Move(CaretMove::Down, false);
+    EXPECT_EQ(editor.Caret(), 17u);  // column 5 again
+    editor.Move(CaretMove::Down, false);
+    EXPECT_EQ(editor.Caret(), 17u);  // the last line: nowhere to go
+    editor.Move(CaretMove::Up, false);
+    editor.Move(CaretMove::Up, true);
+    ExpectSelection(editor, 10, 5);
+    editor.Move(CaretMove::Up, true);
+    ExpectSelection(editor, 10, 5);
+
+    // A horizontal move sets a new wanted column.
+    editor.Select(17, 17);
+    editor.Move(CaretMove::Up, false);
+    editor.Move(CaretMove::Left, false);
+    EXPECT_EQ(editor.Caret(), 9u);
+    editor.Move(CaretMove::Down, false);
+    EXPECT_EQ(editor.Caret(), 13u);
+    // So does an edit.
+    editor.Select(18, 18);
+    editor.Move(CaretMove::Up, false);
+    editor.TypeCharacter(u'!');
+    EXPECT_EQ(editor.Text().ReadAll(), u"abcdef\r\nab!\r\nabcdefgh");
+    editor.Move(CaretMove::Down, false);
+    EXPECT_EQ(editor.Caret(), 16u);
+}
+
+TEST(TextEditorMove, PageMovesGoByPageLinesAndStopAtTheEnds) {
+    // Ten lines "L0" to "L9", each at 4 * its number.
+    std::u16string text;
+    for (char16_t i = 0; i < 10; ++i) {
+        text += (i ? u"\r\nL" : u"L") + std::u16string(1, u'0' + i);
+    }
+    TextEditor editor = EditorWith(text);
+    editor.Select(9, 9);  // line 2, column 1
+    struct Step {
+        CaretMove move;
+        std::size_t pageLines;
+        std::size_t line;
+    };
+    for (const Step& step : {Step{CaretMove::PageDown, 5, 7}, Step{CaretMove::PageDown, 5, 9},
+                             Step{CaretMove::PageDown, 5, 9}, Step{CaretMove::PageUp, 5, 4},
+                             Step{CaretMove::PageUp, 3, 1}, Step{CaretMove::PageUp, 5, 0},
+                             Step{CaretMove::PageDown, 0, 1}, Step{CaretMove::PageUp, 0, 0}}) {
+        editor.Move(step.move, false, step.pageLines);
+        EXPECT_EQ(editor.Caret(), step.line * 4 + 1) << "to line " << step.line;
+    }
+    // The column is kept across a shorter last line, with Shift the anchor stays.
+    TextEditor shortEnd = EditorWith(u"abcd\r\nabcd\r\na");
+    shortEnd.Select(3, 3);
+    shortEnd.Move(CaretMove::PageDown, true, 10);
+    ExpectSelection(shortEnd, 3, 13);
+    shortEnd.Move(CaretMove::PageUp, true, 1);
+    ExpectSelection(shortEnd, 3, 9);
+}
+
+TEST(TextEditorMove, HomeEndAndTheTextEnds) {
+    // "ab" at 0, "cdef" at 4, "g" at 10.
+    constexpr std::u16string_view kText = u"ab\r\ncdef\r\ng";
+    ExpectMoves({
+        {kText, 6, CaretMove::LineStart, 4},
+        {kText, 6, CaretMove::LineEnd, 8},
+        {kText, 4, CaretMove::LineEnd, 8},
+        {kText, 8, CaretMove::LineStart, 4},
+        {kText, 11, CaretMove::LineStart, 10},
+        {kText, 0, CaretMove::LineEnd, 2},
+        {kText, 6, CaretMove::TextStart, 0},
+        {kText, 6, CaretMove::TextEnd, 11},
+        {u"ab\r\n", 1, CaretMove::TextEnd, 4},
+    });
+    TextEditor editor = EditorWith(kText);
+    editor.Select(6, 6);
+    editor.Move(CaretMove::LineEnd, true);
+    editor.Move(CaretMove::TextStart, true);
+    ExpectSelection(editor, 6, 0);
+}
+
+TEST(TextEditorMove, WordMovesGoOverAWordAndItsBlanksAndAcrossLines) {
+    // "foo  bar\tbaz" at 0, "  qux" at 14.
+    constexpr std::u16string_view kText = u"foo  bar\tbaz\r\n  qux";
+    std::size_t expectedRight[] = {5, 9, 12, 14, 16, 19, 19};
+    TextEditor editor = EditorWith(kText);
+    editor.Select(0, 0);
+    for (const std::size_t expected : expectedRight) {
+        editor.Move(CaretMove::WordRight, false);
+        EXPECT_EQ(editor.Caret(), expected);
+    }
+    std::size_t expectedLeft[] = {16, 14, 12, 9, 5, 0, 0};
+    for (const std::size_t expected : expectedLeft) {
+        editor.Move(CaretMove::WordLeft, false);
+        EXPECT_EQ(editor.Caret(), expected);
+    }
+    ExpectMoves({
+        {kText, 1, CaretMove::WordRight, 5},
+        {kText, 3, CaretMove::WordRight, 5},
+        {kText, 4, CaretMove::WordLeft, 0},
+        {kText, 7, CaretMove::WordLeft, 5},
+        {u"ab\r\n\r\ncd", 4, CaretMove::WordRight, 6},
+        {u"ab\r\n\r\ncd", 6, CaretMove::WordLeft, 4},
+    });
+}
+
+TEST(TextEditorSelectWord, SelectsTheWordOrBlankRunWithinTheLine) {
+    constexpr std::u16string_view kText = u"foo  bar\tbaz\r\n  q\U0001F600x\r\n\r\nz";
+    struct Case {
+        std::size_t at;
+        std::size_t start;
+        std::size_t end;
+    };
+    // At a line's end (12, 20, 25) the word before it; on an empty line (22) nothing.
+    const Case cases[] = {
+        {0, 0, 3},    {1, 0, 3},    {3, 3, 5},    {4, 3, 5},    {5, 5, 8},
+        {8, 8, 9},    {12, 9, 12},  {14, 14, 16}, {16, 16, 20}, {17, 16, 20},
+        {20, 16, 20}, {22, 22, 22}, {24, 24, 25}, {25, 24, 25}, {99, 24, 25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.at);
+        TextEditor editor = EditorWith(kText);
+        editor.SelectWordAt(c.at);
+        ExpectSelection(editor, c.start, c.end);
+    }
+    TextEditor empty;
+    empty.SelectWordAt(0);
+    EXPECT_FALSE(empty.HasSelection());
+}
+
+TEST(TextEditorUndo, TypingUndoesAsOneEditAndASecondUndoRedoesIt) {
+    TextEditor editor = EditorWith(u"x\r\n");
+    EXPECT_FALSE(editor.CanUndo());
+    EXPECT_FALSE(editor.Undo());
+    EXPECT_FALSE(editor.Modified());
+    for (const char16_t unit : std::u16string_view(u"abc")) {
+        EXPECT_TRUE(editor.TypeCharacter(unit));
+    }
+    EXPECT_EQ(editor.Text().ReadAll(), u"x\r\nabc");
+    EXPECT_TRUE(editor.Modified());
+    ExpectSelection(editor, 6, 6);
+
+    EXPECT_TRUE(editor.Undo());
+    EXPECT_EQ(editor.Text().ReadAll(), u"x\r\n");
+    ExpectSelection(editor, 3, 3);
+    EXPECT_TRUE(editor.Undo());
+    EXPECT_EQ(editor.Text().ReadAll(), u"x\r\nabc");
+    ExpectSelection(editor, 3, 6);  // the redone text is selected
+    EXPECT_TRUE(editor.Undo());
+    EXPECT_EQ(editor.Text().ReadAll(), u"x\r\n");
+    EXPECT_EQ(editor.Text().LineCount(), 2u);
+}
+
+TEST(TextEditorUndo, OnlyUnbrokenTypingMerges) {
+    // Typing after a caret move starts a new edit.
+    TextEditor moved = EditorWith(u"");
+    moved.TypeCharacter(u'a');
+    moved.TypeCharacter(u'b');
+    moved.Move(CaretMove::Left, false);
+    moved.TypeCharacter(u'x');
+    EXPECT_EQ(moved.Text().ReadAll(), u"axb");
+    moved.Undo();
+    EXPECT_EQ(moved.Text().ReadAll(), u"ab");
+
+    // A deletion is an edit of its own, and so is the typing after it.
+    TextEditor deleted = EditorWith(u"");
+    deleted.TypeCharacter(u'a');
+    deleted.TypeCharacter(u'b');
+    deleted.TypeCharacter(u'c');
+    deleted.Backspace();
+    EXPECT_EQ(deleted.Text().ReadAll(), u"ab");
+    deleted.Undo();
+    EXPECT_EQ(deleted.Text().ReadAll(), u"abc");
+    ExpectSelection(deleted, 2, 3);  // the restored "c" is selected
+    deleted.Select(3, 3);
+    deleted.Backspace();
+    deleted.TypeCharacter(u'Z');
+    deleted.Undo();
+    EXPECT_EQ(deleted.Text().ReadAll(), u"ab");
+
+    // A paste is not typing: typing after it undoes alone.
+    TextEditor pasted = EditorWith(u"");
+    pasted.ReplaceSelection(u"paste");
+    pasted.TypeCharacter(u'!');
+    pasted.Undo();
+    EXPECT_EQ(pasted.Text().ReadAll(), u"paste");
+    // Typing after an undo does not join the undone edit.
+    pasted.TypeCharacter(u'?');
+    pasted.Undo();
+    EXPECT_EQ(pasted.Text().ReadAll(), u"paste");
+}
+
+TEST(TextEditorUndo, TypingOverASelectionUndoesToTheSelectedText) {
+    TextEditor editor = EditorWith(u"hello");
+    editor.Select(4, 1);
+    editor.TypeCharacter(u'a');
+    editor.TypeCharacter(u'b');
+    EXPECT_EQ(editor.Text().ReadAll(), u"habo");
+    editor.Undo();
+    EXPECT_EQ(editor.Text().ReadAll(), u"hello");
+    ExpectSelection(editor, 1, 4);
+    editor.Undo();
+    EXPECT_EQ(editor.Text().ReadAll(), u"habo");
+    ExpectSelection(editor, 1, 3);
+
+    // Pasting over a selection across lines, then undoing it, restores the line breaks.
+    TextEditor lines = EditorWith(u"ab\r\ncd\r\nef");
+    lines.Select(1, 9);
+    EXPECT_TRUE(lines.ReplaceSelection(u"X"));
+    EXPECT_EQ(lines.Text().LineCount(), 1u);
+    lines.Undo();
+    EXPECT_EQ(lines.Text().ReadAll(), u"ab\r\ncd\r\nef");
+    EXPECT_EQ(lines.Text().LineCount(), 3u);
+    EXPECT_EQ(lines.SelectedText(), u"b\r\ncd\r\ne");
+
+    // Nothing to replace and nothing to insert is no edit.
+    TextEditor unchanged = EditorWith(u"ab");
+    EXPECT_FALSE(unchanged.ReplaceSelection(u""));
+    EXPECT_FALSE(unchanged.DeleteSelection());
+    EXPECT_FALSE(unchanged.CanUndo());
+    EXPECT_FALSE(unchanged.Modified());
+}
+
+TEST(TextEditorDelete, BackspaceAndDeleteTakeWholeLineBreaksAndPairs) {
+    struct Case {
+        std::u16string_view text;
+        std::size_t anchor;
+        std::size_t caret;
+        bool backspace;
+        std::u16string_view expected;  // the text unchanged when nothing is deleted
+        std::size_t expectedCaret;
+    };
+    const Case cases[] = {
+        {u"ab", 0, 0, true, u"ab", 0},
+        {u"ab", 2, 2, false, u"ab", 2},
+        {u"", 0, 0, true, u"", 0},
+        {u"", 0, 0, false, u"", 0},
+        {u"ab\r\ncd", 4, 4, true, u"abcd", 2},
+        {u"ab\r\ncd", 2, 2, false, u"abcd", 2},
+        {u"ab\r\n", 4, 4, true, u"ab", 2},
+        {kPairText, 3, 3, true, u"ab", 1},
+        {kPairText, 1, 1, false, u"ab", 1},
+        {u"a\r\rb", 2, 2, false, u"a\rb", 2},
+        {u"a\xDE00\xD83D", 3, 3, true, u"a\xDE00", 2},
+        // A selection goes whole, whichever key.
+        {u"abcdef", 4, 1, true, u"aef", 1},
+        {u"abcdef", 1, 4, false, u"aef", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "text length " << c.text.size() << " caret " << c.caret
+                                        << " backspace " << c.backspace);
+        TextEditor editor = EditorWith(c.text);
+        editor.Select(c.anchor, c.caret);
+        const bool changed = c.backspace ? editor.Backspace() : editor.DeleteForward();
+        EXPECT_EQ(changed, c.expected != c.text);
+        EXPECT_EQ(editor.CanUndo(), changed);
+        EXPECT_EQ(editor.Text().ReadAll(), c.expected);
+        ExpectSelection(editor, c.expectedCaret, c.expectedCaret);
+        if (changed) {
+            editor.Undo();
+            EXPECT_EQ(editor.Text().ReadAll(), c.text);
+        }
+    }
+}
+
+TEST(TextEditorProgramText, AppendingForgetsTheUndoAndPutsTheCaretAtTheEnd) {
+    TextEditor editor = EditorWith(u"abc");
+    editor.Select(0, 2);
+    editor.TypeCharacter(u'x');
+    editor.Select(0, 1);
+    editor.AppendProgramText(u"\r\nmore");
+    EXPECT_EQ(editor.Text().ReadAll(), u"xc\r\nmore");
+    ExpectSelection(editor, 8, 8);
+    EXPECT_FALSE(editor.CanUndo());
+    EXPECT_FALSE(editor.Undo());
+    EXPECT_EQ(editor.Text().ReadAll(), u"xc\r\nmore");
+
+    // Typing after the program's text undoes only the typing.
+    editor.TypeCharacter(u'!');
+    editor.AppendProgramText(u"+");
+    EXPECT_FALSE(editor.CanUndo());
+    editor.TypeCharacter(u'?');
+    editor.Undo();
+    EXPECT_EQ(editor.Text().ReadAll(), u"xc\r\nmore!+");
+}
+
+TEST(TextEditorProgramText, ReplacingAllStartsAFreshText) {
+    TextEditor editor = EditorWith(u"an old line much wider than the new ones\r\nold");
+    editor.Select(3, 6);
+    editor.TypeCharacter(u'x');
+    editor.ReplaceAllProgramText(u"new\r\ntext");
+    EXPECT_EQ(editor.Text().ReadAll(), u"new\r\ntext");
+    EXPECT_EQ(editor.Text().LineCount(), 2u);
+    EXPECT_EQ(editor.Text().WidestLineColumns(), 4u);
+    ExpectSelection(editor, 9, 9);
+    EXPECT_FALSE(editor.Undo());
+
+    editor.ReplaceAllProgramText(u"");
+    EXPECT_EQ(editor.Length(), 0u);
+    EXPECT_EQ(editor.Text().LineCount(), 1u);
+    EXPECT_EQ(editor.Text().WidestLineColumns(), 0u);
+    ExpectSelection(editor, 0, 0);
+}
+
+TEST(TextEditorColumns, ColumnOfExpandsTabsAndCountsAPairOnce) {
+    // "\tab" at 0, "a\tb" at 5, "x" U+1F600 "y" at 10.
+    const TextEditor editor = EditorWith(u"\tab\r\na\tb\r\nx\U0001F600y");
+    const std::size_t expected[] = {0, 8, 9, 10, 10,  // inside the break: the line's end
+                                    0, 1, 8, 9,  9,  0, 1, 2, 2, 3};
+    for (std::size_t p = 0; p < std::size(expected); ++p) {
+        EXPECT_EQ(editor.ColumnOf(p), expected[p]) << "position " << p;
+    }
+    EXPECT_EQ(editor.ColumnOf(99), 3u);
+    EXPECT_EQ(EditorWith(u"abcdefgh\tx").ColumnOf(9), 16u);
+    EXPECT_EQ(EditorWith(u"abcdefg\tx").ColumnOf(8), 8u);
+}
+
+TEST(TextEditorColumns, PositionAtColumnIsTheLastPositionNotBeyondTheColumn) {
+    const TextEditor editor = EditorWith(u"\tab\r\na\tb\r\nx\U0001F600y\r\n");
+    struct Case {
+        std::size_t line;
+        std::size_t column;
+        std::size_t expected;
+    };
+    // A column inside a tab gives the position before it; column 2 on line 2 is not between
+    // the halves of the pair; line 3 is the empty last line and stands for any line beyond.
+    const Case cases[] = {
+        {0, 0, 0},  {0, 8, 1},  {0, 9, 2},  {0, 10, 3}, {0, 40, 3},  {0, 3, 0},
+        {0, 7, 0},  {1, 1, 6},  {1, 5, 6},  {1, 8, 7},  {2, 0, 10},  {2, 1, 11},
+        {2, 2, 13}, {2, 3, 14}, {2, 4, 14}, {3, 5, 16}, {99, 1, 16},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(editor.PositionAtColumn(c.line, c.column), c.expected)
+            << "line " << c.line << " column " << c.column;
+    }
+
+    // On random lines: the column of the position found is at most the one asked for, the next
+    // character would pass it, and the position is never inside a pair.
+    std::mt19937 random(3);
+    static constexpr char16_t kUnits[] = {u'a', u'\t', 0xD83D, 0xDE00, u' '};
+    for (int round = 0; round < 200; ++round) {
+        std::u16string line(std::uniform_int_distribution<std::size_t>(0, 12)(random), u'a');
+        for (char16_t& unit : line) {
+            unit = kUnits[std::uniform_int_distribution<std::size_t>(0, 4)(random)];
+        }
+        TextEditor onLine = EditorWith(u"first\r\n" + line);
+        for (std::size_t column = 0; column <= ColumnsOf(line) + 2; ++column) {
+            const std::size_t p = onLine.PositionAtColumn(1, column);
+            const std::size_t at = p - 7;
+            ASSERT_LE(at, line.size());
+            ASSERT_FALSE(at > 0 && at < line.size() && IsHighSurrogate(line[at - 1]) &&
+                         IsLowSurrogate(line[at]))
+                << "round " << round << " column " << column;
+            ASSERT_LE(onLine.ColumnOf(p), column) << "round " << round << " column " << column;
+            if (at < line.size()) {
+                std::size_t next = at + 1;
+                if (IsHighSurrogate(line[at]) && next < line.size() && IsLowSurrogate(line[next])) {
+                    ++next;
+                }
+                ASSERT_GT(ColumnsOf(std::u16string_view(line).substr(0, next)), column)
+                    << "round " << round << " column " << column;
+            }
+        }
+    }
+}
+
+std::size_t BreaksIn(std::u16string_view text) {
+    std::size_t breaks = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        breaks += text[i] == u'\r' && text[i + 1] == u'\n';
+    }
+    return breaks;
+}
+
+// Random sessions of keys and edits: the caret stays in the text, moves never stop inside a
+// line break or a pair, Undo gives back the text from before the last edit, and a second Undo
+// the text after it.
+TEST(TextEditor, RandomSessionsKeepCaretAndUndoConsistent) {
+    std::mt19937 random(11);
+    static constexpr char16_t kUnits[] = {u'a', u' ', u'\t', u'\r', u'\n', 0xD83D, 0xDE00};
+    auto unit = [&] {
+        return kUnits[std::uniform_int_distribution<std::size_t>(0, std::size(kUnits) - 1)(random)];
+    };
+    auto inside = [](const TextBuffer& text, std::size_t p) {
+        return p > 0 && p < text.Length() &&
+               ((text.At(p - 1) == u'\r' && text.At(p) == u'\n') ||
+                (IsHighSurrogate(text.At(p - 1)) && IsLowSurrogate(text.At(p))));
+    };
+    for (int session = 0; session < 150; ++session) {
+        TextEditor editor;
+        std::u16string program;
+        for (int i = 0; i < 20; ++i) {
+            program.push_back(i % 5 == 4 ? u'\r' : i % 5 == 0 ? u'\n' : unit());
+        }
+        editor.AppendProgramText(program);
+        for (int step = 0; step < 40; ++step) {
+            SCOPED_TRACE(testing::Message() << "session " << session << " step " << step);
+            const std::u16string before = editor.Text().ReadAll();
+            const bool wasInside =
+                inside(editor.Text(), editor.Caret()) || inside(editor.Text(), editor.Anchor());
+            const int action = std::uniform_int_distribution<int>(0, 9)(random);
+            bool edited = false;
+            if (action < 4) {
+                const auto move =
+                    static_cast<CaretMove>(std::uniform_int_distribution<int>(0, 11)(random));
+                editor.Move(move, action == 0, 3);
+                if (!wasInside) {
+                    ASSERT_FALSE(inside(editor.Text(), editor.Caret()));
+                }
+            } else if (action == 4) {
+                const std::size_t a =
+                    std::uniform_int_distribution<std::size_t>(0, editor.Length() + 2)(random);
+                editor.Select(a, a + 3);
+            } else if (action == 5) {
+                edited = editor.Backspace();
+            } else if (action == 6) {
+                edited = editor.DeleteForward();
+            } else if (action == 7) {
+                edited = editor.ReplaceSelection(std::u16string{unit(), unit()});
+            } else if (action == 8) {
+                editor.AppendProgramText(u"\r\nlog");
+                ASSERT_FALSE(editor.CanUndo());
+            } else {
+                editor.SelectWordAt(
+                    std::uniform_int_distribution<std::size_t>(0, editor.Length())(random));
+            }
+            ASSERT_LE(editor.Anchor(), editor.Length());
+            ASSERT_LE(editor.Caret(), editor.Length());
+            ASSERT_EQ(editor.Text().LineCount(), 1 + BreaksIn(editor.Text().ReadAll()));
+            if (edited && step % 2 == 0) {
+                const std::u16string after = editor.Text().ReadAll();
+                ASSERT_TRUE(editor.Undo());
+                ASSERT_EQ(editor.Text().ReadAll(), before);
+                ASSERT_TRUE(editor.Undo());
+                ASSERT_EQ(editor.Text().ReadAll(), after);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orsk
