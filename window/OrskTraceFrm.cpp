@@ -1,6 +1,5 @@
 #include "window/OrskTraceFrm.h"
 
-#include <commctrl.h>
 
 #include "app/Application.h"
 #include "common/TraceError.h"
@@ -58,8 +57,9 @@ TOrskTraceForm::TOrskTraceForm(Application& application)
     combo.cbSize = sizeof(combo);
     ::GetComboBoxInfo(cbFilter_, &combo);
     cbFilterEdit_ = combo.hwndItem;
-    ::SetWindowSubclass(memTrace_, TextAreaProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    ::SetWindowSubclass(cbFilterEdit_, FilterEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    ::SetPropW(cbFilterEdit_, kFormProperty, this);
+    filterEditProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+        cbFilterEdit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FilterEditProc)));
     WireEvents();
 
     textArea_ = Win32TextControl::FromHandle(memTrace_);
@@ -201,6 +201,12 @@ LRESULT TOrskTraceForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_ACTIVATE:
             WMActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == memTrace_) {
+                ShowTextAreaMenu(lParam);
+                return 0;
+            }
+            return ::DefWindowProcW(handle_, message, wParam, lParam);
         case WM_CTLCOLORSTATIC:
             return WMCtlColor(reinterpret_cast<HDC>(wParam));
         case WM_CLOSE:

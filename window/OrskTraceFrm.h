@@ -44,10 +44,9 @@ private:
     using Handler = void (TOrskTraceForm::*)();
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK TextAreaProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
-    static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR id, DWORD_PTR self);
+    // The filter box's edit part, subclassed for its typing.
+    static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static constexpr wchar_t kFormProperty[] = L"OrskTraceForm";
 
     // Construction.
     void CreateFormWindow();
@@ -103,6 +102,7 @@ private:
     HWND edtSearchFor_ = nullptr;
     HWND btnSearch_ = nullptr;
     HWND lastFocus_ = nullptr;
+    WNDPROC filterEditProc_ = nullptr;  // the edit part's own procedure
     std::map<HWND, Handler> onClick_;
     std::map<HWND, Handler> onChange_;
     std::map<std::string, Handler, std::less<>> onExecute_;

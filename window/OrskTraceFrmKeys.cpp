@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 #include "app/Application.h"
@@ -178,9 +176,12 @@ void TOrskTraceForm::MoveFocus(bool forward) {
 }
 
 LRESULT CALLBACK TOrskTraceForm::FilterEditProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+                                                LPARAM lParam) {
+    auto* form = static_cast<TOrskTraceForm*>(::GetPropW(window, kFormProperty));
+    if (form == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
     if (message == WM_CHAR) {
-        auto* form = reinterpret_cast<TOrskTraceForm*>(self);
         try {
             if (form->FilterBoxChar(static_cast<wchar_t>(wParam))) {
                 return 0;
@@ -190,7 +191,12 @@ LRESULT CALLBACK TOrskTraceForm::FilterEditProc(HWND window, UINT message, WPARA
             return 0;
         }
     }
-    return ::DefSubclassProc(window, message, wParam, lParam);
+    const WNDPROC own = form->filterEditProc_;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        ::RemovePropW(window, kFormProperty);
+    }
+    return ::CallWindowProcW(own, window, message, wParam, lParam);
 }
 
 bool TOrskTraceForm::FilterBoxChar(wchar_t typed) {
@@ -233,27 +239,6 @@ void TOrskTraceForm::ApplyFilterBoxEdit(const FilterBoxEdit& edit) {
             (this->*found->second)();
         }
     }
-}
-
-LRESULT CALLBACK TOrskTraceForm::TextAreaProc(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-    auto* form = reinterpret_cast<TOrskTraceForm*>(self);
-    switch (message) {
-        case WM_RBUTTONDOWN:
-            // A right click gives the text area the focus before its menu opens.
-            ::SetFocus(window);
-            break;
-        case WM_CONTEXTMENU:
-            try {
-                form->ShowTextAreaMenu(lParam);
-            } catch (...) {
-                form->application_.ShowCurrentException();
-            }
-            return 0;
-        default:
-            break;
-    }
-    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 void TOrskTraceForm::ShowTextAreaMenu(LPARAM screenPoint) {

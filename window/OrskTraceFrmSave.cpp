@@ -43,7 +43,20 @@ bool TOrskTraceForm::ChooseSavePath() {
     // No title, filter, default extension or first folder: the platform's defaults, and a
     // typed name is used exactly as typed.
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
-    if (!::GetSaveFileNameW(&dialog)) {
+    // The dialog's library is loaded when first needed: it brings in much of the shell, and
+    // most sessions never save.
+    using SaveDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+    static const auto getSaveFileName = [] {
+        HMODULE library = ::LoadLibraryW(L"comdlg32.dll");
+        return library != nullptr
+                   ? reinterpret_cast<SaveDialog>(
+                         reinterpret_cast<void*>(::GetProcAddress(library, "GetSaveFileNameW")))
+                   : nullptr;
+    }();
+    if (getSaveFileName == nullptr) {
+        throw TraceError("Cannot open the save dialog: comdlg32.dll is missing");
+    }
+    if (!getSaveFileName(&dialog)) {
         return false;
     }
     lastSavePath_ = name.data();

@@ -1,6 +1,6 @@
 #include "window/Win32FormBuilder.h"
 
-#include <commctrl.h>
+#include <commctrl.h>  // CB_SETMINVISIBLE, a message constant only
 
 #include "common/TraceError.h"
 #include "window/ControlIds.h"

@@ -254,6 +254,11 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             MouseDown(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
                       (wParam & MK_SHIFT) != 0);
             return 0;
+        case WM_RBUTTONDOWN:
+            // A right click gives the text area the focus; the button's release then asks the
+            // parent for the popup menu (WM_CONTEXTMENU, by the default handling).
+            ::SetFocus(window_);
+            return 0;
         case WM_LBUTTONDBLCLK:
             ::SetFocus(window_);
             editor_.SelectWordAt(PositionAtPoint(static_cast<short>(LOWORD(lParam)),
