@@ -56,6 +56,16 @@ Win32TextControl::Win32TextControl(HWND window) : window_(window) {
     SetFont(nullptr);
 }
 
+Win32TextControl::~Win32TextControl() {
+    if (backDc_ != nullptr) {
+        ::SelectObject(backDc_, backOldBitmap_);
+        ::DeleteDC(backDc_);
+    }
+    if (backBitmap_ != nullptr) {
+        ::DeleteObject(backBitmap_);
+    }
+}
+
 LRESULT CALLBACK Win32TextControl::WindowProc(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
     if (message == WM_NCCREATE) {

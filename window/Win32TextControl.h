@@ -47,6 +47,9 @@ private:
     static constexpr ULONGLONG kMaxUndrawnMs = 100;
 
     explicit Win32TextControl(HWND window);
+    ~Win32TextControl() override;
+    Win32TextControl(const Win32TextControl&) = delete;
+    Win32TextControl& operator=(const Win32TextControl&) = delete;
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -61,6 +64,8 @@ private:
     void ScrollCaretIntoView();
     void ClampScroll();
     void UpdateScrollBars();
+    void SetScrollBar(int bar, int last, std::size_t page, std::size_t position);
+    HDC BackBuffer(HDC screen, int width, int height);
     void PlaceSystemCaret();
     void ScrollTo(std::size_t topLine, std::size_t leftColumn);
     void VScroll(int request);
@@ -109,6 +114,14 @@ private:
     ULONGLONG lastPaintTick_ = 0;
     int wheelRemainder_ = 0;
     std::size_t limitText_ = 0;
+    // The picture is drawn into this bitmap and copied to the screen in one step: drawing in
+    // memory is done by the process itself, without a round trip to the display per call.
+    HDC backDc_ = nullptr;
+    HBITMAP backBitmap_ = nullptr;
+    HGDIOBJ backOldBitmap_ = nullptr;
+    SIZE backSize_{};
+    // What the scroll bars show, so that they are only set (and redrawn) when it changes.
+    SCROLLINFO shownScroll_[2]{};
 };
 
 }  // namespace orsk

@@ -85,20 +85,26 @@ void Win32TextControl::ScrollCaretIntoView() {
 }
 
 void Win32TextControl::UpdateScrollBars() {
-    SCROLLINFO vertical{};
-    vertical.cbSize = sizeof(vertical);
-    vertical.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-    vertical.nMin = 0;
-    vertical.nMax = ClampToInt(editor_.Text().LineCount() - 1);
-    vertical.nPage = static_cast<UINT>(VisibleLines());
-    vertical.nPos = ClampToInt(topLine_);
-    ::SetScrollInfo(window_, SB_VERT, &vertical, TRUE);
+    SetScrollBar(SB_VERT, ClampToInt(editor_.Text().LineCount() - 1), VisibleLines(), topLine_);
+    SetScrollBar(SB_HORZ, ClampToInt(editor_.Text().WidestLineColumns()), VisibleColumns(),
+                 leftColumn_);
+}
 
-    SCROLLINFO horizontal = vertical;
-    horizontal.nMax = ClampToInt(editor_.Text().WidestLineColumns());
-    horizontal.nPage = static_cast<UINT>(VisibleColumns());
-    horizontal.nPos = ClampToInt(leftColumn_);
-    ::SetScrollInfo(window_, SB_HORZ, &horizontal, TRUE);
+void Win32TextControl::SetScrollBar(int bar, int last, std::size_t page, std::size_t position) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    info.nMin = 0;
+    info.nMax = last;
+    info.nPage = static_cast<UINT>(page);
+    info.nPos = ClampToInt(position);
+    SCROLLINFO& shown = shownScroll_[bar == SB_VERT ? 0 : 1];
+    if (shown.cbSize != 0 && shown.nMax == info.nMax && shown.nPage == info.nPage &&
+        shown.nPos == info.nPos) {
+        return;
+    }
+    shown = info;
+    ::SetScrollInfo(window_, bar, &info, TRUE);
 }
 
 POINT Win32TextControl::PointOfPosition(std::size_t position) const {
@@ -187,11 +193,47 @@ void Win32TextControl::HScroll(int request) {
     }
 }
 
+HDC Win32TextControl::BackBuffer(HDC screen, int width, int height) {
+    if (backDc_ != nullptr && backSize_.cx >= width && backSize_.cy >= height) {
+        return backDc_;
+    }
+    if (backDc_ == nullptr) {
+        backDc_ = ::CreateCompatibleDC(screen);
+        if (backDc_ == nullptr) {
+            return nullptr;
+        }
+    }
+    // A device-independent bitmap: drawing into it never waits for the display.
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = std::max(width, 1);
+    format.bmiHeader.biHeight = -std::max(height, 1);
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr) {
+        return nullptr;
+    }
+    HGDIOBJ old = ::SelectObject(backDc_, bitmap);
+    if (backBitmap_ == nullptr) {
+        backOldBitmap_ = old;
+    } else {
+        ::DeleteObject(backBitmap_);
+    }
+    backBitmap_ = bitmap;
+    backSize_ = SIZE{std::max(width, 1), std::max(height, 1)};
+    return backDc_;
+}
+
 void Win32TextControl::Paint() {
     PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(window_, &paint);
+    HDC screen = ::BeginPaint(window_, &paint);
     RECT client{};
     ::GetClientRect(window_, &client);
+    HDC back = BackBuffer(screen, client.right, client.bottom);
+    HDC dc = back != nullptr ? back : screen;
     HGDIOBJ oldFont = ::SelectObject(dc, font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
     const bool enabled = ::IsWindowEnabled(window_) != FALSE;
     ::SetBkColor(dc, ::GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
@@ -209,6 +251,11 @@ void Win32TextControl::Paint() {
         PaintLine(dc, line, y, client);
     }
     ::SelectObject(dc, oldFont);
+    if (back != nullptr) {
+        const RECT& r = paint.rcPaint;
+        ::BitBlt(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, back, r.left, r.top,
+                 SRCCOPY);
+    }
     ::EndPaint(window_, &paint);
     lastPaintTick_ = ::GetTickCount64();
 }
