@@ -100,8 +100,21 @@ void TextBuffer::AppendUnits(std::u16string_view text) {
 
 void TextBuffer::Append(std::u16string_view text) {
     const std::size_t base = length_;
-    AppendUnits(text);
+    const std::size_t lines = lineStarts_.size();
+    try {
+        AppendUnits(text);
+        AppendLinesOf(base, text);
+    } catch (...) {
+        // Out of memory part of the way: the text is left as it was.
+        lineStarts_.resize(lines);
+        TruncateUnits(base);
+        throw;
+    }
+}
 
+// Notes the line starts and columns of `text`, just appended at `base`. Only the line starts
+// can fail to grow; the column figures are set at the end.
+void TextBuffer::AppendLinesOf(std::size_t base, std::u16string_view text) {
     std::size_t columns = lastLineColumns_;
     char16_t previous = lastUnit_;
     std::size_t segmentStart = 0;
@@ -123,6 +136,21 @@ void TextBuffer::Append(std::u16string_view text) {
     if (!text.empty()) {
         lastUnit_ = text.back();
     }
+}
+
+void TextBuffer::TruncateUnits(std::size_t length) {
+    while (!chunks_.empty() && chunkStarts_.back() >= length && chunkStarts_.back() > 0) {
+        chunks_.pop_back();
+        chunkStarts_.pop_back();
+    }
+    if (!chunks_.empty()) {
+        chunks_.back().resize(std::min(chunks_.back().size(), length - chunkStarts_.back()));
+        if (chunks_.back().empty()) {
+            chunks_.pop_back();
+            chunkStarts_.pop_back();
+        }
+    }
+    length_ = length;
 }
 
 void TextBuffer::EraseUnits(std::size_t start, std::size_t length) {

@@ -51,6 +51,7 @@ public:
     // leave the figure as it was until the text is cleared: it only sizes the scroll range.
     std::size_t WidestLineColumns() const { return widestColumns_; }
 
+    // Appending is all or nothing: when memory runs out the text stays as it was.
     void Append(std::u16string_view text);
     // Replaces `length` units from `start` (both clamped to the text) with `text`.
     void Replace(std::size_t start, std::size_t length, std::u16string_view text);
@@ -69,6 +70,8 @@ private:
     };
     Place Locate(std::size_t position) const;
     void AppendUnits(std::u16string_view text);
+    void AppendLinesOf(std::size_t base, std::u16string_view text);
+    void TruncateUnits(std::size_t length);
     void EraseUnits(std::size_t start, std::size_t length);
     void InsertUnits(std::size_t position, std::u16string_view text);
     std::u16string& NewChunk();

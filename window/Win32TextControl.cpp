@@ -87,8 +87,9 @@ LRESULT CALLBACK Win32TextControl::WindowProc(HWND window, UINT message, WPARAM 
     }
     try {
         return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        // Out of memory in the middle of an edit: the edit did not happen, the control goes on.
+    } catch (const std::exception&) {
+        // Out of memory (or a length beyond the text's limits) in the middle of an edit: the
+        // edit did not happen, and the control goes on. Nothing may unwind into the system.
         return 0;
     }
 }
