@@ -209,6 +209,16 @@ TEST_F(TextArea, TheMouseSelectsAndTheWheelAndScrollBarScroll) {
     EXPECT_EQ(FocusOf(trace.ThreadId()), memo);
 }
 
+TEST_F(TextArea, ShiftF10OpensThePopupMenuFromTheKeyboard) {
+    Send(1, "menu");
+    FocusTextArea();
+    Press(VK_F10, kShift);
+    EXPECT_TRUE(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) != nullptr; }));
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([] { return ::FindWindowW(L"#32768", nullptr) == nullptr; }));
+    EXPECT_TRUE(trace.Running());
+}
+
 // Several programs send at full speed into the visible window: every trace is shown, each
 // sender's in its order, and the newest lines end in view.
 TEST_F(TextArea, AFloodFromSeveralSendersIsShownWholeAndInOrder) {
