@@ -280,6 +280,11 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             MouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
             return 0;
         case WM_LBUTTONUP:
+            // Where the button is let go ends the selection, even when the last moves before it
+            // were merged away.
+            MouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+            MouseUp();
+            return 0;
         case WM_CAPTURECHANGED:
             MouseUp();
             return 0;
