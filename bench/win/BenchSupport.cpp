@@ -40,20 +40,6 @@ BOOL CALLBACK CloseProcessWindow(HWND window, LPARAM param) {
     return TRUE;
 }
 
-struct ChildSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK MatchChild(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<ChildSearch*>(param);
-    if (::GetDlgCtrlID(window) == search->id) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 std::string VFormat(const char* format, va_list args) {
     va_list again;
     va_copy(again, args);
@@ -124,14 +110,6 @@ std::wstring ProgramFolder() {
     return path;
 }
 
-std::wstring TraceWindowExe() {
-    wchar_t buffer[MAX_PATH * 2] = {};
-    if (::GetEnvironmentVariableW(L"ORSK_TRACE_EXE", buffer, MAX_PATH * 2) > 0) {
-        return buffer;
-    }
-    return ProgramFolder() + L"OrskTrace.exe";
-}
-
 Program::Program(const std::wstring& exe, const std::wstring& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -195,12 +173,6 @@ void Program::Close() {
         ::TerminateProcess(info_.hProcess, 99);
         ::WaitForSingleObject(info_.hProcess, 10000);
     }
-}
-
-HWND ControlOf(HWND window, int id) {
-    ChildSearch search{id, nullptr};
-    ::EnumChildWindows(window, MatchChild, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 void WaitUntilPainted(HWND window) {
@@ -311,6 +283,16 @@ void PrintRow(const std::string& target, const std::string& figure, const std::s
     std::printf("| %s | %s | %s | %s | %s | %s |\n", target.c_str(), figure.c_str(),
                 baseline.c_str(), ratio.c_str(), limit.c_str(), pass ? "pass" : "FAIL");
     std::fflush(stdout);
+}
+
+int RunProgram(void (*run)()) {
+    try {
+        run();
+        return 0;
+    } catch (const std::exception& error) {
+        Progress("error: %s", error.what());
+        return 1;
+    }
 }
 
 void Progress(const char* format, ...) {

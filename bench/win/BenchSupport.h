@@ -9,7 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/TraceWindowDriver.h"
+
 namespace bench {
+
+// From the end-to-end test driver: OrskTrace.exe's path, a control by its id.
+using e2e::ControlOf;
+using e2e::TraceExePath;
 
 // Milliseconds on the performance counter.
 double NowMs();
@@ -25,8 +31,6 @@ double Maximum(const std::vector<double>& values);
 // The folder of this program, with its trailing backslash; the benchmark programs and
 // OrskTrace.exe sit side by side.
 std::wstring ProgramFolder();
-// OrskTrace.exe: ORSK_TRACE_EXE when set, else beside this program.
-std::wstring TraceWindowExe();
 
 // A started program; asked to close (WM_CLOSE to its windows), and ended when it does not,
 // when destroyed.
@@ -55,9 +59,6 @@ private:
     PROCESS_INFORMATION info_{};
     double startedAtMs_ = 0;
 };
-
-// The child of `window` with control id `id` (at any depth), or nullptr.
-HWND ControlOf(HWND window, int id);
 
 // Lets the window's thread handle everything sent or posted so far, painting included: what
 // it has left to paint is painted now (WM_PAINT sent to it), then it answers WM_NULL.
@@ -88,5 +89,8 @@ std::string Megabytes(std::uint64_t bytes);  // "12.3 MB" (10^6 bytes)
 void PrintRow(const std::string& target, const std::string& figure, const std::string& baseline,
               const std::string& ratio, const std::string& limit, bool pass);
 void Progress(const char* format, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2)));
+
+// A benchmark program's main: runs `run`; an error goes to the progress output and gives 1.
+int RunProgram(void (*run)());
 
 }  // namespace bench

@@ -65,7 +65,7 @@ void Run() {
     const std::string scale =
         Format("%ux%s traces", senderCount, Thousands(perSender).c_str());
 
-    Program program(TraceWindowExe());
+    Program program(TraceExePath());
     HWND window = program.WaitForShownWindow(orsk::kTraceWindowClass, 30000);
     HWND view = window != nullptr ? ControlOf(window, orsk::kIdMemTrace) : nullptr;
     if (view == nullptr) {
@@ -135,11 +135,5 @@ void Run() {
 }  // namespace bench
 
 int wmain() {
-    try {
-        bench::Run();
-        return 0;
-    } catch (const std::exception& error) {
-        bench::Progress("error: %s", error.what());
-        return 1;
-    }
+    return bench::RunProgram(bench::Run);
 }

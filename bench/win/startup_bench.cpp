@@ -36,7 +36,7 @@ void Run() {
     for (int i = 0; i < runs; ++i) {
         minimal.push_back(
             TimeToShownWindow(ProgramFolder() + L"orsk_bench_null_window.exe", L"OrskBenchNullWindow"));
-        trace.push_back(TimeToShownWindow(TraceWindowExe(), orsk::kTraceWindowClass));
+        trace.push_back(TimeToShownWindow(TraceExePath(), orsk::kTraceWindowClass));
         Progress("  run %d: minimal %.0f ms, trace window %.0f ms", i + 1, minimal.back(),
                  trace.back());
     }
@@ -53,11 +53,5 @@ void Run() {
 }  // namespace bench
 
 int wmain() {
-    try {
-        bench::Run();
-        return 0;
-    } catch (const std::exception& error) {
-        bench::Progress("error: %s", error.what());
-        return 1;
-    }
+    return bench::RunProgram(bench::Run);
 }

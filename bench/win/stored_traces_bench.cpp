@@ -104,7 +104,7 @@ void Run() {
     Progress("floor: %s round trips into the null window", Thousands(samples).c_str());
     const double floorMedian = Median(FloorRoundTrips(samples, gapMs));
 
-    Program program(TraceWindowExe());
+    Program program(TraceExePath());
     const TraceWindow w = FindControls(program);
     WaitUntilPainted(w.window);
     const std::uint64_t startBytes = PrivateBytes(program.Id());
@@ -194,11 +194,5 @@ void Run() {
 }  // namespace bench
 
 int wmain() {
-    try {
-        bench::Run();
-        return 0;
-    } catch (const std::exception& error) {
-        bench::Progress("error: %s", error.what());
-        return 1;
-    }
+    return bench::RunProgram(bench::Run);
 }

@@ -147,8 +147,12 @@ TraceWindowProcess::~TraceWindowProcess() {
 }
 
 HWND TraceWindowProcess::Control(int id) const {
+    return ControlOf(window_, id);
+}
+
+HWND ControlOf(HWND window, int id) {
     ChildState state{id, nullptr};
-    ::EnumChildWindows(window_, FindChild, reinterpret_cast<LPARAM>(&state));
+    ::EnumChildWindows(window, FindChild, reinterpret_cast<LPARAM>(&state));
     return state.found;
 }
 

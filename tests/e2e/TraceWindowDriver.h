@@ -37,6 +37,9 @@ private:
     DWORD threadId_ = 0;
 };
 
+// The child of `window` with control id `id` (at any depth), or nullptr.
+HWND ControlOf(HWND window, int id);
+
 struct SendResult {
     bool delivered = false;  // false: timed out or no such window
     LRESULT reply = 0;
