@@ -7,8 +7,8 @@
 #include "app/ErrorText.h"
 #include "app/Win32RegionalFormats.h"
 #include "common/TraceError.h"
-#include "intake/Utf8.h"
-#include "window/Win32Text.h"
+#include "common/Utf8.h"
+#include "window/win32/Win32Text.h"
 
 namespace orsk {
 namespace {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "window/DateTimeText.h"
-#include "window/Win32Handles.h"
+#include "window/view/DateTimeText.h"
+#include "window/win32/Win32Handles.h"
 
 namespace orsk {
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "window/Win32Handles.h"
-#include "window/Win32Text.h"
+#include "window/win32/Win32Handles.h"
+#include "window/win32/Win32Text.h"
 
 namespace orsk {
 namespace {

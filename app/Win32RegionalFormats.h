@@ -1,7 +1,7 @@
 #pragma once
 // Reads the user's regional formats from the platform.
 
-#include "window/DateTimeText.h"
+#include "window/view/DateTimeText.h"
 
 namespace orsk {
 

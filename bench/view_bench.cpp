@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "window/MemoryTextArea.h"
-#include "window/TextEditor.h"
-#include "window/TraceSearch.h"
-#include "window/TraceView.h"
+#include "tests/support/MemoryTextArea.h"
+#include "window/textmodel/TextEditor.h"
+#include "window/view/TraceSearch.h"
+#include "window/view/TraceView.h"
 
 namespace orsk {
 namespace {

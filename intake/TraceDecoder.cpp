@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "common/TraceError.h"
-#include "intake/Utf8.h"
+#include "common/Utf8.h"
 
 namespace orsk {
 

@@ -5,9 +5,9 @@
 #include "common/TraceError.h"
 #include "intake/TraceDecoder.h"
 #include "window/ControlIds.h"
-#include "window/FormLayout.h"
+#include "window/form/FormLayout.h"
 #include "window/StringIds.h"
-#include "window/Win32Text.h"
+#include "window/win32/Win32Text.h"
 
 namespace orsk {
 namespace {

@@ -13,13 +13,13 @@
 #include <string>
 
 #include "store/TraceStore.h"
-#include "window/EditActions.h"
-#include "window/FilterBoxTyping.h"
-#include "window/FormDescription.h"
-#include "window/TraceSearch.h"
-#include "window/TraceView.h"
-#include "window/Win32TextControl.h"
-#include "window/Win32FormBuilder.h"
+#include "window/form/EditActions.h"
+#include "window/form/FilterBoxTyping.h"
+#include "window/form/FormDescription.h"
+#include "window/view/TraceSearch.h"
+#include "window/view/TraceView.h"
+#include "window/win32/Win32TextControl.h"
+#include "window/win32/Win32FormBuilder.h"
 
 namespace orsk {
 

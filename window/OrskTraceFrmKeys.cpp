@@ -7,7 +7,7 @@
 
 #include "app/Application.h"
 #include "window/OrskTraceFrm.h"
-#include "window/Win32Text.h"
+#include "window/win32/Win32Text.h"
 
 namespace orsk {
 namespace {

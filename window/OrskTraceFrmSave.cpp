@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "common/TraceError.h"
-#include "intake/Utf8.h"
+#include "common/Utf8.h"
 #include "window/OrskTraceFrm.h"
-#include "window/SavedFileEncoding.h"
-#include "window/Win32AnsiCodePage.h"
-#include "window/Win32Error.h"
-#include "window/Win32Handles.h"
-#include "window/Win32Text.h"
+#include "window/view/SavedFileEncoding.h"
+#include "window/win32/Win32AnsiCodePage.h"
+#include "window/win32/Win32Error.h"
+#include "window/win32/Win32Handles.h"
+#include "window/win32/Win32Text.h"
 
 namespace orsk {
 namespace {

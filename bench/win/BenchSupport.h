@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/TraceWindowDriver.h"
+#include "tests/support/TraceWindowDriver.h"
 
 namespace bench {
 

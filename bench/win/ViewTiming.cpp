@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "bench/win/BenchSupport.h"
-#include "tests/e2e/TraceWindowDriver.h"
+#include "tests/support/TraceWindowDriver.h"
 
 namespace bench {
 namespace {

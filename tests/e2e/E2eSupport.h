@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "TraceWindowDriver.h"
+#include "tests/support/TraceWindowDriver.h"
 
 namespace e2e {
 

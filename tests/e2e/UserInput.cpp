@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "TraceWindowDriver.h"
+#include "tests/support/TraceWindowDriver.h"
 
 namespace e2e {
 namespace {

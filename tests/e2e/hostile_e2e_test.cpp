@@ -12,7 +12,7 @@
 
 #include "E2eSupport.h"
 #include "UserInput.h"
-#include "intake/Utf8.h"
+#include "common/Utf8.h"
 #include "window/ControlIds.h"
 
 namespace e2e {

@@ -2,7 +2,7 @@
 // Shared by the fuzz targets: a property check that ends the run with a readable report (the
 // fuzzer then keeps the input), and plain, table-free UTF helpers that the targets hold the
 // project's own conversions against. They are written for clarity, not speed, and do not share
-// a line with intake/Utf8.cpp, so a fault there cannot hide behind the same fault here.
+// a line with common/Utf8.cpp, so a fault there cannot hide behind the same fault here.
 
 #include <cstddef>
 #include <cstdint>

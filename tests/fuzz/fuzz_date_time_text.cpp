@@ -17,7 +17,7 @@
 
 #include "store/TraceDate.h"
 #include "tests/fuzz/FuzzSupport.h"
-#include "window/DateTimeText.h"
+#include "window/view/DateTimeText.h"
 
 namespace {
 

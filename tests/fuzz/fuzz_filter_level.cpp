@@ -19,7 +19,7 @@
 #include <string_view>
 
 #include "tests/fuzz/FuzzSupport.h"
-#include "window/FilterLevel.h"
+#include "window/view/FilterLevel.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "tests/fuzz/FuzzSupport.h"
-#include "window/FormDescription.h"
+#include "window/form/FormDescription.h"
 
 namespace {
 

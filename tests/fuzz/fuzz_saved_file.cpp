@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "intake/Utf8.h"
+#include "common/Utf8.h"
 #include "tests/fuzz/FuzzSupport.h"
-#include "window/SavedFileEncoding.h"
+#include "window/view/SavedFileEncoding.h"
 
 namespace {
 

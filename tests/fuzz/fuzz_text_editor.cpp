@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "tests/fuzz/FuzzSupport.h"
-#include "window/TextBuffer.h"
-#include "window/TextColumns.h"
-#include "window/TextEditor.h"
+#include "window/textmodel/TextBuffer.h"
+#include "window/textmodel/TextColumns.h"
+#include "window/textmodel/TextEditor.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 
 #include "common/TraceError.h"
 #include "intake/TraceDecoder.h"
-#include "intake/Utf8.h"
+#include "common/Utf8.h"
 #include "store/TraceStore.h"
 #include "tests/fuzz/FuzzSupport.h"
 

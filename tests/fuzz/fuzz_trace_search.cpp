@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "tests/fuzz/FuzzSupport.h"
-#include "window/TraceSearch.h"
+#include "window/view/TraceSearch.h"
 
 namespace {
 

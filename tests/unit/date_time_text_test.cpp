@@ -1,4 +1,4 @@
-#include "window/DateTimeText.h"
+#include "window/view/DateTimeText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "tests/unit/TraceFormFile.h"
-#include "window/EditActions.h"
+#include "tests/support/TraceFormFile.h"
+#include "window/form/EditActions.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "window/FormDescription.h"
+#include "window/form/FormDescription.h"
 
 namespace orsk {
 namespace {

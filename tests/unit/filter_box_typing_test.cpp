@@ -1,4 +1,4 @@
-#include "window/FilterBoxTyping.h"
+#include "window/form/FilterBoxTyping.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "window/FilterLevel.h"
+#include "window/view/FilterLevel.h"
 
 #include <gtest/gtest.h>
 

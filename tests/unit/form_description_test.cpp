@@ -1,5 +1,5 @@
-#include "tests/unit/TraceFormFile.h"
-#include "window/FormDescription.h"
+#include "tests/support/TraceFormFile.h"
+#include "window/form/FormDescription.h"
 
 #include <gtest/gtest.h>
 

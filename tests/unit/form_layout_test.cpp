@@ -1,5 +1,5 @@
-#include "tests/unit/TraceFormFile.h"
-#include "window/FormLayout.h"
+#include "tests/support/TraceFormFile.h"
+#include "window/form/FormLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "window/FormDescription.h"
+#include "window/form/FormDescription.h"
 
 namespace orsk {
 

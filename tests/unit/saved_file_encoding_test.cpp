@@ -1,4 +1,4 @@
-#include "window/SavedFileEncoding.h"
+#include "window/view/SavedFileEncoding.h"
 
 #include <gtest/gtest.h>
 

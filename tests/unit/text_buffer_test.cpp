@@ -1,4 +1,4 @@
-#include "window/TextBuffer.h"
+#include "window/textmodel/TextBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "window/TextColumns.h"
+#include "window/textmodel/TextColumns.h"
 
 namespace orsk {
 namespace {

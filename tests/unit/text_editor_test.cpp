@@ -1,4 +1,4 @@
-#include "window/TextEditor.h"
+#include "window/textmodel/TextEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "window/TextColumns.h"
+#include "window/textmodel/TextColumns.h"
 
 namespace orsk {
 namespace {

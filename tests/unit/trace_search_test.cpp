@@ -1,4 +1,4 @@
-#include "window/TraceSearch.h"
+#include "window/view/TraceSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "window/MemoryTextArea.h"
-#include "window/TextBuffer.h"
+#include "tests/support/MemoryTextArea.h"
+#include "window/textmodel/TextBuffer.h"
 
 namespace orsk {
 namespace {

@@ -1,4 +1,4 @@
-#include "window/TraceView.h"
+#include "window/view/TraceView.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/TraceError.h"
-#include "window/MemoryTextArea.h"
+#include "tests/support/MemoryTextArea.h"
 
 namespace orsk {
 namespace {

@@ -1,0 +1,127 @@
+#pragma once
+// The view's text area: a window class of our own ("OrskTraceText") that shows a TextEditor.
+//
+// It draws only the lines in view, so a text of millions of lines costs no more to show than
+// a short one, and it answers the standard edit-control messages (WM_GETTEXT, EM_GETSEL,
+// EM_SETSEL, EM_REPLACESEL, EM_LINEINDEX, EM_GETLINE, WM_COPY, WM_PASTE, EM_UNDO, ...) so that
+// other programs and assistive tools can read and drive it like an edit control.
+//
+// Text the program appends goes into the text at once, but the screen follows at most about
+// 60 times a second: a flood of traces is drawn in batches instead of trace by trace. While
+// the message queue never empties (other programs keep sending), the control still draws at
+// least every kMaxUndrawnMs.
+//
+// The window owns its object: it is made by WM_NCCREATE and deleted by WM_NCDESTROY.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+#include "window/view/TextArea.h"
+#include "window/textmodel/TextEditor.h"
+
+namespace orsk {
+
+class Win32TextControl final : public TextArea {
+public:
+    static const wchar_t* ClassName();  // registers the class on first use
+    // The object of a window of this class; null for any other window.
+    static Win32TextControl* FromHandle(HWND window);
+
+    // TextArea: the program's side.
+    std::u16string ReadAll() const override { return editor_.Text().ReadAll(); }
+    std::size_t Length() const override { return editor_.Length(); }
+    bool LastLineIsEmpty() const override;
+    void Append(std::u16string_view text) override;
+    void RemoveFrom(std::size_t position) override;
+    void ReplaceAll(std::u16string_view text) override;
+    void ClearForRebuild() override;
+    std::optional<std::size_t> FindFolded(std::u16string_view needle,
+                                          std::size_t from) const override;
+    void Select(std::size_t start, std::size_t length) override;
+    void BeginUpdate() override;
+    void EndUpdate() override;
+
+private:
+    static constexpr ULONGLONG kMaxUndrawnMs = 100;
+
+    explicit Win32TextControl(HWND window);
+    ~Win32TextControl() override;
+    Win32TextControl(const Win32TextControl&) = delete;
+    Win32TextControl& operator=(const Win32TextControl&) = delete;
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+
+    // Drawing and scrolling (Win32TextControlPaint.cpp).
+    void Paint();
+    void PaintLine(HDC dc, std::size_t line, int y, const RECT& client);
+    void SetFont(HFONT font);
+    void Measure();
+    std::size_t VisibleLines() const;
+    std::size_t VisibleColumns() const;
+    void ScrollCaretIntoView();
+    void ClampScroll();
+    void UpdateScrollBars();
+    void SetScrollBar(int bar, int last, std::size_t page, std::size_t position);
+    HDC BackBuffer(HDC screen, int width, int height);
+    void PlaceSystemCaret();
+    void ScrollTo(std::size_t topLine, std::size_t leftColumn);
+    void VScroll(int request);
+    void HScroll(int request);
+    std::size_t PositionAtPoint(int x, int y) const;
+    POINT PointOfPosition(std::size_t position) const;
+
+    // After a change: at once for the user's actions, in batches for the program's appends.
+    void Refresh(bool followCaret);
+    void RefreshLater();
+    void RefreshPending();
+
+    // The user's side (Win32TextControlInput.cpp).
+    bool KeyDown(WPARAM key);  // false: not a key of the text control
+    void Char(wchar_t unit);
+    void MouseDown(int x, int y, bool extend);
+    void MouseMove(int x, int y);
+    void MouseUp();
+    void DragScroll();
+    void Wheel(int delta);
+    void UserEdited();
+    void Copy();
+    void Cut();
+    void Paste();
+    void Clear();
+    void Undo();
+    bool CanEdit() const { return !readOnly_; }
+    void Notify(WORD code);
+
+    HWND window_;
+    TextEditor editor_;
+    HFONT font_ = nullptr;
+    int lineHeight_ = 16;
+    int cellWidth_ = 8;
+    int margin_ = 2;
+    std::size_t topLine_ = 0;
+    std::size_t leftColumn_ = 0;
+    bool focused_ = false;
+    bool caretShown_ = false;
+    bool frozen_ = false;
+    bool readOnly_ = false;
+    bool selecting_ = false;
+    POINT dragPoint_{};
+    bool refreshTimerSet_ = false;
+    bool followCaretPending_ = false;
+    ULONGLONG lastPaintTick_ = 0;
+    int wheelRemainder_ = 0;
+    std::size_t limitText_ = 0;
+    // The picture is drawn into this bitmap and copied to the screen in one step: drawing in
+    // memory is done by the process itself, without a round trip to the display per call.
+    HDC backDc_ = nullptr;
+    HBITMAP backBitmap_ = nullptr;
+    HGDIOBJ backOldBitmap_ = nullptr;
+    SIZE backSize_{};
+    // What the scroll bars show, so that they are only set (and redrawn) when it changes.
+    SCROLLINFO shownScroll_[2]{};
+};
+
+}  // namespace orsk

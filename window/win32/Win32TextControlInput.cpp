@@ -1,0 +1,257 @@
+// The view's text control: the user's keys, mouse and clipboard.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "window/win32/Win32TextControl.h"
+
+namespace orsk {
+namespace {
+
+constexpr UINT_PTR kDragScrollTimer = 2;
+constexpr UINT kDragScrollMs = 50;
+
+bool Held(int key) {
+    return ::GetKeyState(key) < 0;
+}
+
+// The clipboard's text, or nothing when it holds none or cannot be opened.
+std::u16string ClipboardText(HWND owner) {
+    std::u16string text;
+    if (!::OpenClipboard(owner)) {
+        return text;
+    }
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+        if (const auto* chars = static_cast<const char16_t*>(::GlobalLock(data))) {
+            // Stop at the end of the memory block too: a careless program may leave out the NUL.
+            const std::size_t room = ::GlobalSize(data) / sizeof(char16_t);
+            text.assign(chars, std::find(chars, chars + room, u'\0'));
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+bool SetClipboardText(HWND owner, const std::u16string& text) {
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    if (memory == nullptr) {
+        return false;
+    }
+    void* target = ::GlobalLock(memory);
+    if (target == nullptr) {
+        ::GlobalFree(memory);
+        return false;
+    }
+    std::memcpy(target, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    ::GlobalUnlock(memory);
+    if (!::OpenClipboard(owner)) {
+        ::GlobalFree(memory);
+        return false;
+    }
+    ::EmptyClipboard();
+    const bool set = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    ::CloseClipboard();
+    if (!set) {
+        ::GlobalFree(memory);
+    }
+    return set;
+}
+
+}  // namespace
+
+void Win32TextControl::UserEdited() {
+    Refresh(true);
+    Notify(EN_CHANGE);
+}
+
+bool Win32TextControl::KeyDown(WPARAM key) {
+    const bool shift = Held(VK_SHIFT);
+    const bool ctrl = Held(VK_CONTROL);
+    CaretMove move;
+    switch (key) {
+        case VK_LEFT:
+            move = ctrl ? CaretMove::WordLeft : CaretMove::Left;
+            break;
+        case VK_RIGHT:
+            move = ctrl ? CaretMove::WordRight : CaretMove::Right;
+            break;
+        case VK_UP:
+            move = CaretMove::Up;
+            break;
+        case VK_DOWN:
+            move = CaretMove::Down;
+            break;
+        case VK_PRIOR:
+            move = CaretMove::PageUp;
+            break;
+        case VK_NEXT:
+            move = CaretMove::PageDown;
+            break;
+        case VK_HOME:
+            move = ctrl ? CaretMove::TextStart : CaretMove::LineStart;
+            break;
+        case VK_END:
+            move = ctrl ? CaretMove::TextEnd : CaretMove::LineEnd;
+            break;
+        case VK_DELETE:
+            if (shift) {
+                Cut();
+            } else if (CanEdit() && editor_.DeleteForward()) {
+                UserEdited();
+            }
+            return true;
+        case VK_INSERT:
+            if (ctrl) {
+                Copy();
+            } else if (shift) {
+                Paste();
+            }
+            return true;
+        default:
+            return false;
+    }
+    editor_.Move(move, shift, VisibleLines());
+    Refresh(true);
+    return true;
+}
+
+void Win32TextControl::Char(wchar_t unit) {
+    switch (unit) {
+        case 1:  // Ctrl+A
+            editor_.SelectAll();
+            Refresh(false);
+            return;
+        case 3:  // Ctrl+C
+            Copy();
+            return;
+        case 22:  // Ctrl+V
+            Paste();
+            return;
+        case 24:  // Ctrl+X
+            Cut();
+            return;
+        case 26:  // Ctrl+Z
+            Undo();
+            return;
+        default:
+            break;
+    }
+    if (!CanEdit()) {
+        return;
+    }
+    bool changed = false;
+    if (unit == L'\b') {
+        changed = editor_.Backspace();
+    } else if (unit == L'\r') {
+        changed = editor_.TypeCharacter(u'\r') && editor_.TypeCharacter(u'\n');
+    } else if (unit == L'\t' || (unit >= L' ' && unit != 0x7F)) {
+        changed = editor_.TypeCharacter(static_cast<char16_t>(unit));
+    }
+    if (changed) {
+        UserEdited();
+    }
+}
+
+void Win32TextControl::Copy() {
+    if (editor_.HasSelection()) {
+        SetClipboardText(window_, editor_.SelectedText());
+    }
+}
+
+void Win32TextControl::Cut() {
+    if (!editor_.HasSelection() || !CanEdit()) {
+        return;
+    }
+    // Only what reached the clipboard is taken from the text.
+    if (SetClipboardText(window_, editor_.SelectedText()) && editor_.DeleteSelection()) {
+        UserEdited();
+    }
+}
+
+void Win32TextControl::Paste() {
+    if (!CanEdit()) {
+        return;
+    }
+    const std::u16string text = ClipboardText(window_);
+    if (!text.empty() && editor_.ReplaceSelection(text)) {
+        UserEdited();
+    }
+}
+
+void Win32TextControl::Clear() {
+    if (CanEdit() && editor_.DeleteSelection()) {
+        UserEdited();
+    }
+}
+
+void Win32TextControl::Undo() {
+    if (CanEdit() && editor_.Undo()) {
+        UserEdited();
+    }
+}
+
+void Win32TextControl::MouseDown(int x, int y, bool extend) {
+    ::SetFocus(window_);
+    const std::size_t position = PositionAtPoint(x, y);
+    editor_.Select(extend ? editor_.Anchor() : position, position);
+    selecting_ = true;
+    dragPoint_ = POINT{x, y};
+    ::SetCapture(window_);
+    ::SetTimer(window_, kDragScrollTimer, kDragScrollMs, nullptr);
+    Refresh(false);
+}
+
+void Win32TextControl::MouseMove(int x, int y) {
+    if (!selecting_) {
+        return;
+    }
+    dragPoint_ = POINT{x, y};
+    editor_.Select(editor_.Anchor(), PositionAtPoint(x, y));
+    Refresh(true);
+}
+
+void Win32TextControl::DragScroll() {
+    // Holding the button beyond an edge keeps the selection growing that way.
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    if (!selecting_ || ::PtInRect(&client, dragPoint_)) {
+        return;
+    }
+    MouseMove(dragPoint_.x, dragPoint_.y < 0                 ? dragPoint_.y - lineHeight_
+                            : dragPoint_.y >= client.bottom ? dragPoint_.y + lineHeight_
+                                                            : dragPoint_.y);
+}
+
+void Win32TextControl::MouseUp() {
+    if (!selecting_) {
+        return;
+    }
+    selecting_ = false;
+    ::KillTimer(window_, kDragScrollTimer);
+    if (::GetCapture() == window_) {
+        ::ReleaseCapture();
+    }
+}
+
+void Win32TextControl::Wheel(int delta) {
+    UINT linesPerNotch = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &linesPerNotch, 0);
+    wheelRemainder_ += delta;
+    const int notches = wheelRemainder_ / WHEEL_DELTA;
+    wheelRemainder_ %= WHEEL_DELTA;
+    if (notches == 0 || linesPerNotch == 0) {
+        return;
+    }
+    const std::size_t lines = linesPerNotch == WHEEL_PAGESCROLL
+                                  ? VisibleLines()
+                                  : static_cast<std::size_t>(linesPerNotch);
+    const auto step = static_cast<long long>(lines) * notches;
+    const long long top = static_cast<long long>(topLine_) - step;
+    ScrollTo(static_cast<std::size_t>(std::max<long long>(0, top)), leftColumn_);
+}
+
+}  // namespace orsk

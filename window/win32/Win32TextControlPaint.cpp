@@ -1,0 +1,318 @@
+// The view's text control: drawing the lines in view, scrolling, and where the caret and the
+// mouse stand.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+#include <vector>
+
+#include "window/textmodel/TextLayout.h"
+#include "window/win32/Win32TextControl.h"
+
+namespace orsk {
+namespace {
+
+int ClampToInt(std::size_t value) {
+    return static_cast<int>(std::min<std::size_t>(value, INT_MAX));
+}
+
+}  // namespace
+
+void Win32TextControl::SetFont(HFONT font) {
+    font_ = font;
+    Measure();
+    if (focused_) {
+        ::DestroyCaret();
+        ::CreateCaret(window_, nullptr, 1, lineHeight_);
+        caretShown_ = false;
+    }
+}
+
+void Win32TextControl::Measure() {
+    HDC dc = ::GetDC(window_);
+    HGDIOBJ old = ::SelectObject(dc, font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
+    TEXTMETRICW metrics{};
+    if (::GetTextMetricsW(dc, &metrics)) {
+        lineHeight_ = std::max<int>(1, metrics.tmHeight);
+        cellWidth_ = std::max<int>(1, metrics.tmAveCharWidth);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window_, dc);
+}
+
+std::size_t Win32TextControl::VisibleLines() const {
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    return static_cast<std::size_t>(std::max<LONG>(1, client.bottom / lineHeight_));
+}
+
+std::size_t Win32TextControl::VisibleColumns() const {
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    return static_cast<std::size_t>(std::max<LONG>(1, (client.right - margin_) / cellWidth_));
+}
+
+void Win32TextControl::ClampScroll() {
+    const std::size_t lines = editor_.Text().LineCount();
+    const std::size_t page = VisibleLines();
+    topLine_ = std::min(topLine_, lines > page ? lines - page : 0);
+    const std::size_t columns = editor_.Text().WidestLineColumns() + 1;
+    const std::size_t width = VisibleColumns();
+    leftColumn_ = std::min(leftColumn_, columns > width ? columns - width : 0);
+}
+
+void Win32TextControl::ScrollCaretIntoView() {
+    const std::size_t caret = editor_.Caret();
+    const std::size_t line = editor_.Text().LineOf(caret);
+    const std::size_t page = VisibleLines();
+    if (line < topLine_) {
+        topLine_ = line;
+    } else if (line >= topLine_ + page) {
+        topLine_ = line - page + 1;
+    }
+    const std::size_t column = editor_.ColumnOf(caret);
+    const std::size_t width = VisibleColumns();
+    // Horizontally the view jumps by a quarter of its width, so that typing on does not
+    // scroll at every character.
+    const std::size_t jump = std::max<std::size_t>(1, width / 4);
+    if (column < leftColumn_) {
+        leftColumn_ = column > jump ? column - jump : 0;
+    } else if (column >= leftColumn_ + width) {
+        leftColumn_ = column - width + jump;
+    }
+}
+
+void Win32TextControl::UpdateScrollBars() {
+    SetScrollBar(SB_VERT, ClampToInt(editor_.Text().LineCount() - 1), VisibleLines(), topLine_);
+    SetScrollBar(SB_HORZ, ClampToInt(editor_.Text().WidestLineColumns()), VisibleColumns(),
+                 leftColumn_);
+}
+
+void Win32TextControl::SetScrollBar(int bar, int last, std::size_t page, std::size_t position) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    info.nMin = 0;
+    info.nMax = last;
+    info.nPage = static_cast<UINT>(page);
+    info.nPos = ClampToInt(position);
+    SCROLLINFO& shown = shownScroll_[bar == SB_VERT ? 0 : 1];
+    if (shown.cbSize != 0 && shown.nMax == info.nMax && shown.nPage == info.nPage &&
+        shown.nPos == info.nPos) {
+        return;
+    }
+    shown = info;
+    ::SetScrollInfo(window_, bar, &info, TRUE);
+}
+
+POINT Win32TextControl::PointOfPosition(std::size_t position) const {
+    const std::size_t line = editor_.Text().LineOf(position);
+    const std::size_t column = editor_.ColumnOf(position);
+    const auto row = static_cast<long long>(line) - static_cast<long long>(topLine_);
+    const auto cell = static_cast<long long>(column) - static_cast<long long>(leftColumn_);
+    return POINT{static_cast<LONG>(std::clamp<long long>(margin_ + cell * cellWidth_, -32000, 32000)),
+                 static_cast<LONG>(std::clamp<long long>(row * lineHeight_, -32000, 32000))};
+}
+
+void Win32TextControl::PlaceSystemCaret() {
+    if (!focused_) {
+        return;
+    }
+    const POINT at = PointOfPosition(editor_.Caret());
+    ::SetCaretPos(at.x, at.y);
+    if (!caretShown_) {
+        ::ShowCaret(window_);
+        caretShown_ = true;
+    }
+}
+
+std::size_t Win32TextControl::PositionAtPoint(int x, int y) const {
+    const long long row = y < 0 ? -1 - (-y - 1) / lineHeight_ : y / lineHeight_;
+    const long long line = std::max<long long>(0, static_cast<long long>(topLine_) + row);
+    const long long cell = (x - margin_ + cellWidth_ / 2) / cellWidth_;
+    const long long column = std::max<long long>(0, static_cast<long long>(leftColumn_) +
+                                                        (x < margin_ ? 0 : cell));
+    return editor_.PositionAtColumn(static_cast<std::size_t>(line),
+                                    static_cast<std::size_t>(column));
+}
+
+void Win32TextControl::ScrollTo(std::size_t topLine, std::size_t leftColumn) {
+    topLine_ = topLine;
+    leftColumn_ = leftColumn;
+    Refresh(false);
+}
+
+namespace {
+
+// Where a scroll bar request moves the first line (or column) in view; nothing for requests
+// that do not move it.
+std::optional<std::size_t> ScrolledTo(HWND window, int bar, int request, std::size_t current,
+                                      std::size_t page, std::size_t last) {
+    switch (request) {
+        case SB_LINEUP:  // also SB_LINELEFT
+            return current > 0 ? current - 1 : 0;
+        case SB_LINEDOWN:  // also SB_LINERIGHT
+            return current + 1;
+        case SB_PAGEUP:
+            return current > page ? current - page : 0;
+        case SB_PAGEDOWN:
+            return current + page;
+        case SB_TOP:
+            return 0;
+        case SB_BOTTOM:
+            return last;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            // The 32-bit position: the message's own is cut to 16 bits.
+            SCROLLINFO info{};
+            info.cbSize = sizeof(info);
+            info.fMask = SIF_TRACKPOS;
+            ::GetScrollInfo(window, bar, &info);
+            return static_cast<std::size_t>(std::max(0, info.nTrackPos));
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+void Win32TextControl::VScroll(int request) {
+    if (const auto top = ScrolledTo(window_, SB_VERT, request, topLine_, VisibleLines(),
+                                    editor_.Text().LineCount())) {
+        ScrollTo(*top, leftColumn_);
+    }
+}
+
+void Win32TextControl::HScroll(int request) {
+    if (const auto left = ScrolledTo(window_, SB_HORZ, request, leftColumn_, VisibleColumns(),
+                                     editor_.Text().WidestLineColumns())) {
+        ScrollTo(topLine_, *left);
+    }
+}
+
+HDC Win32TextControl::BackBuffer(HDC screen, int width, int height) {
+    if (backDc_ != nullptr && backSize_.cx >= width && backSize_.cy >= height) {
+        return backDc_;
+    }
+    if (backDc_ == nullptr) {
+        backDc_ = ::CreateCompatibleDC(screen);
+        if (backDc_ == nullptr) {
+            return nullptr;
+        }
+    }
+    // A device-independent bitmap: drawing into it never waits for the display.
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = std::max(width, 1);
+    format.bmiHeader.biHeight = -std::max(height, 1);
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr) {
+        return nullptr;
+    }
+    HGDIOBJ old = ::SelectObject(backDc_, bitmap);
+    if (backBitmap_ == nullptr) {
+        backOldBitmap_ = old;
+    } else {
+        ::DeleteObject(backBitmap_);
+    }
+    backBitmap_ = bitmap;
+    backSize_ = SIZE{std::max(width, 1), std::max(height, 1)};
+    return backDc_;
+}
+
+void Win32TextControl::Paint() {
+    PAINTSTRUCT paint{};
+    HDC screen = ::BeginPaint(window_, &paint);
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    HDC back = BackBuffer(screen, client.right, client.bottom);
+    HDC dc = back != nullptr ? back : screen;
+    HGDIOBJ oldFont = ::SelectObject(dc, font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
+    const bool enabled = ::IsWindowEnabled(window_) != FALSE;
+    ::SetBkColor(dc, ::GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
+    ::SetTextColor(dc, ::GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+
+    const std::size_t lines = editor_.Text().LineCount();
+    const auto firstRow = static_cast<std::size_t>(std::max<LONG>(0, paint.rcPaint.top) / lineHeight_);
+    int y = static_cast<int>(firstRow) * lineHeight_;
+    for (std::size_t line = topLine_ + firstRow; y < paint.rcPaint.bottom; ++line, y += lineHeight_) {
+        if (line >= lines) {
+            RECT rest{client.left, y, client.right, client.bottom};
+            ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rest, nullptr, 0, nullptr);
+            break;
+        }
+        PaintLine(dc, line, y, client);
+    }
+    ::SelectObject(dc, oldFont);
+    if (back != nullptr) {
+        const RECT& r = paint.rcPaint;
+        ::BitBlt(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, back, r.left, r.top,
+                 SRCCOPY);
+    }
+    ::EndPaint(window_, &paint);
+    lastPaintTick_ = ::GetTickCount64();
+}
+
+void Win32TextControl::PaintLine(HDC dc, std::size_t line, int y, const RECT& client) {
+    const LineSlice slice = SliceLine(editor_.Text(), line, leftColumn_, VisibleColumns() + 1);
+    // The selection shows only while the control has the focus.
+    const bool showSelection = focused_ && editor_.HasSelection();
+    const std::size_t selStart = editor_.SelectionStart();
+    const std::size_t selEnd = editor_.SelectionEnd();
+
+    const COLORREF text = ::GetTextColor(dc);
+    const COLORREF background = ::GetBkColor(dc);
+    // The blank margin and whatever lies before the first glyph.
+    int x = client.left;
+    auto fill = [&](int right) {
+        if (right > x) {
+            RECT blank{x, y, right, y + lineHeight_};
+            ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &blank, nullptr, 0, nullptr);
+            x = right;
+        }
+    };
+    auto xOfColumn = [&](std::size_t column) {
+        return margin_ + (static_cast<int>(column) - static_cast<int>(leftColumn_)) * cellWidth_;
+    };
+
+    // Runs of glyphs that share their selected state, each drawn with one call; every glyph is
+    // placed on its cell, whatever the font's own advance.
+    std::vector<INT> advances;
+    std::size_t i = 0;
+    while (i < slice.glyphs.size()) {
+        const bool selected = showSelection && slice.positions[i] >= selStart && slice.positions[i] < selEnd;
+        std::size_t end = i;
+        advances.clear();
+        while (end < slice.glyphs.size() &&
+               (showSelection && slice.positions[end] >= selStart && slice.positions[end] < selEnd) == selected) {
+            advances.push_back(static_cast<INT>(slice.widths[end]) * cellWidth_);
+            ++end;
+        }
+        const int left = xOfColumn(slice.columns[i]);
+        int right = left;
+        for (const INT advance : advances) {
+            right += advance;
+        }
+        fill(std::min(left, static_cast<int>(client.right)));
+        ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
+        ::SetBkColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHT) : background);
+        RECT cells{std::max(left, static_cast<int>(client.left)), y, right, y + lineHeight_};
+        ::ExtTextOutW(dc, left, y, ETO_OPAQUE | ETO_CLIPPED, &cells,
+                      reinterpret_cast<const wchar_t*>(slice.glyphs.data() + i),
+                      static_cast<UINT>(end - i), advances.data());
+        x = std::max(x, right);
+        i = end;
+    }
+    ::SetTextColor(dc, text);
+    ::SetBkColor(dc, background);
+    fill(client.right);
+}
+
+}  // namespace orsk
