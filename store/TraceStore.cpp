@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/TraceError.h"
+#include "common/Utf16.h"
 #include "store/Wtf8.h"
 
 namespace orsk {
@@ -17,13 +18,6 @@ constexpr std::uint64_t kChunkBytes = TraceStore::kTextChunkBytes;
 // A text too long for the room left in its chunk is encoded in slices of this many units into
 // a buffer on the stack and copied on from there, so no text needs a heap buffer of its size.
 constexpr std::size_t kSliceUnits = 1024;
-
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 [[noreturn]] void ThrowOutOfMemory() {
     throw TraceError(std::string(kOutOfMemory));

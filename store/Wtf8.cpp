@@ -3,17 +3,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/Utf16.h"
+
 namespace orsk {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }

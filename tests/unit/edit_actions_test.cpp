@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "window/form/FormDescription.h"
+#include "window/form/KeyNames.h"
 
 namespace orsk {
 namespace {
@@ -180,6 +181,11 @@ TEST(KeyRouting, ShortcutsComeFromTheDescriptionNotFromFixedKeys) {
     const KeyDecision save = RouteKey(description, Key("S", true), textArea);
     EXPECT_EQ(save.outcome, Act);
     EXPECT_EQ(save.action, &description.actions.back());
+    // A key the window names from its Windows code reaches the action put on it.
+    description.actions.push_back(
+        Action("actNext", {false, false, false, "PgDn"}, EnabledWhen::Always, EditCommand::None));
+    const KeyDecision next = RouteKey(description, Key(KeyNameOfVirtualKey(0x22)), textArea);
+    EXPECT_EQ(next.action, &description.actions.back());
     EXPECT_EQ(RouteKey(FormDescription{}, Key("X", true), textArea).outcome, Pass);
     EXPECT_EQ(RouteKey(FormDescription{}, Key("Del"), textArea).outcome, Pass);
 }

@@ -1,5 +1,6 @@
 #include "tests/support/TraceFormFile.h"
 #include "window/form/FormDescription.h"
+#include "window/form/KeyNames.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orsk {
@@ -300,6 +302,52 @@ TEST(FormDescriptionTokens, ShortcutsTakeModifiersInAnyOrder) {
             kForm + "actionList L\naction a list=L caption=\"a\" enabledWhen=always shortcut=" +
             c.written + "\n");
         EXPECT_EQ(description.actions.at(0).shortcut, c.shortcut) << c.written;
+    }
+}
+
+TEST(FormDescriptionKeyNames, EveryKeyAShortcutCanNameComesBackFromItsVirtualKey) {
+    std::vector<std::pair<std::string, unsigned>> keys;
+    for (const NamedKey& key : kNamedKeys) {
+        keys.emplace_back(key.name, key.virtualKey);
+    }
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        keys.emplace_back(std::string(1, c), c);
+    }
+    for (char c = '0'; c <= '9'; ++c) {
+        keys.emplace_back(std::string(1, c), c);
+    }
+    for (unsigned n = 1; n <= 12; ++n) {
+        keys.emplace_back("F" + std::to_string(n), 0x6F + n);
+    }
+    for (const auto& [name, code] : keys) {
+        EXPECT_TRUE(IsKeyName(name)) << name;
+        EXPECT_EQ(KeyNameOfVirtualKey(code), name) << code;
+    }
+    // No other code has a name, and no two codes share one.
+    std::set<std::string> named;
+    for (unsigned code = 0; code < 0x200; ++code) {
+        const std::string name = KeyNameOfVirtualKey(code);
+        EXPECT_TRUE(name.empty() || named.insert(name).second) << name;
+    }
+    EXPECT_EQ(named.size(), keys.size());
+}
+
+TEST(FormDescriptionKeyNames, WindowsCodesAndNamesTheParserRefuses) {
+    const struct {
+        unsigned code;
+        const char* name;  // empty: a key no shortcut can name
+    } windowsKeys[] = {
+        {0x21, "PgUp"}, {0x22, "PgDn"}, {0x25, "Left"}, {0x28, "Down"}, {0x0D, "Enter"},
+        {0x2E, "Del"},  {0x70, "F1"},   {0x7B, "F12"},  {0x00, ""},     {0x10, ""},  // VK_SHIFT
+        {0x60, ""},     {0x61, ""},   // VK_NUMPAD0, VK_NUMPAD1 (the code of 'a')
+        {0x7C, ""},     {0x141, ""},  // VK_F13; 'A' beyond the byte
+    };
+    for (const auto& k : windowsKeys) {
+        EXPECT_EQ(KeyNameOfVirtualKey(k.code), k.name) << k.code;
+    }
+    EXPECT_TRUE(IsKeyName("x"));  // upper-cased by the parser
+    for (const char* refused : {"", "del", "f1", "F0", "F01", "F13", "PageUp", "Ctrl", "AB", "+"}) {
+        EXPECT_FALSE(IsKeyName(refused)) << refused;
     }
 }
 

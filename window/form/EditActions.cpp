@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "common/Utf16.h"
+#include "window/form/KeyNames.h"
+
 namespace orsk {
 namespace {
 
@@ -26,14 +29,10 @@ bool ConditionHolds(EnabledWhen condition, const EditTargetState& target) {
     return false;
 }
 
-char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Key names are ASCII; "del" and "Del" name the same key.
 bool SameKeyName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiUpper(x) == AsciiUpper(y);
+               return UpperAZ(x) == UpperAZ(y);
            });
 }
 
@@ -108,13 +107,13 @@ bool ActionEnabled(const ActionSpec& action, FocusTarget focus, const EditTarget
 
 KeyDecision RouteKey(const FormDescription& description, const KeyPress& key,
                      const KeyContext& context) {
-    if (SameKeyName(key.key, "Tab") && !key.ctrl && !key.alt) {
+    if (SameKeyName(key.key, kKeyTab) && !key.ctrl && !key.alt) {
         return Decide(key.shift ? KeyOutcome::FocusPrevious : KeyOutcome::FocusNext);
     }
-    if (SameKeyName(key.key, "Enter")) {
+    if (SameKeyName(key.key, kKeyEnter)) {
         return RouteEnter(key, context);
     }
-    if (SameKeyName(key.key, "Esc")) {
+    if (SameKeyName(key.key, kKeyEsc)) {
         // The list is only open while the filter box has the focus, and the box closes it.
         return Decide(context.filterListOpen ? KeyOutcome::PassToControl : KeyOutcome::Swallow);
     }

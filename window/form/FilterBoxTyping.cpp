@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "common/Utf16.h"
+
 namespace orsk {
 namespace {
 
@@ -31,13 +33,6 @@ Span Selection(const FilterBoxState& state) {
     const std::size_t a = std::min(state.selectionStart, size);
     const std::size_t b = std::min(state.selectionEnd, size);
     return Span{std::min(a, b), std::max(a, b)};
-}
-
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ struct Shortcut {
     bool ctrl = false;
     bool shift = false;
     bool alt = false;
-    std::string key;  // "A".."Z", "0".."9", "Del", "Ins", "F1".."F12", "Enter", ...; empty: none
+    std::string key;  // a name from KeyNames.h: "X", "0", "Del", "F2", ...; empty: none
     bool Empty() const { return key.empty(); }
     friend bool operator==(const Shortcut&, const Shortcut&) = default;
 };

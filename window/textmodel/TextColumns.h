@@ -7,17 +7,11 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/Utf16.h"
+
 namespace orsk {
 
 inline constexpr std::size_t kTabColumns = 8;
-
-constexpr bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-constexpr bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
 
 // The column after `unit`, drawn at `column`; `previous` is the unit before it on the line
 // (0 at the line start).
