@@ -1,0 +1,27 @@
+# Run by the build (cmake -P) for one layer: fails when one of SOURCES includes a project header
+# outside the ALLOWED folders. Includes are written from the project root ("window/view/X.h");
+# a bare name ("orsktrace.h") is a header of the folder itself.
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "," ";" allowed "${ALLOWED}")
+string(REPLACE "," ";" sources "${SOURCES}")
+set(problems "")
+foreach(source IN LISTS sources)
+  file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" included "${line}")
+    get_filename_component(includedFolder "${included}" DIRECTORY)
+    if(includedFolder STREQUAL "")
+      continue()
+    endif()
+    if(NOT includedFolder IN_LIST allowed)
+      file(RELATIVE_PATH shown ${ROOT} ${source})
+      string(APPEND problems "\n  ${shown} includes ${included}")
+    endif()
+  endforeach()
+endforeach()
+if(problems)
+  string(REPLACE ";" ", " shownAllowed "${allowed}")
+  message(FATAL_ERROR "Includes across layers:${problems}\n"
+                      "${FOLDER} may include only from: ${shownAllowed}")
+endif()
+file(TOUCH ${STAMP})
