@@ -57,40 +57,43 @@ Application::Application(HINSTANCE instance) : instance_(instance) {
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = instance;
     windowClass.hIcon = ::LoadIconW(instance, L"MAINICON");
     windowClass.lpszClassName = kApplicationWindowClass;
     ::RegisterClassExW(&windowClass);
     // A hidden top-level window: it receives the settings broadcasts, which never reach
     // message-only windows.
-    applicationWindow_.reset(::CreateWindowExW(0, kApplicationWindowClass, title_.c_str(), WS_POPUP,
-                                               0, 0, 0, 0, nullptr, nullptr, instance, this));
+    ::CreateWindowExW(0, kApplicationWindowClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                      nullptr, instance, this);
 }
 
-LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Application*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr &&
-        (message == WM_SETTINGCHANGE || message == self->taskbarCreatedMessage_)) {
-        try {
-            self->RereadRegionalFormats();
-        } catch (...) {
-            self->ShowCurrentException();
-        }
+LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETTINGCHANGE || message == taskbarCreatedMessage_) {
+        RereadRegionalFormats();
         return 0;
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    return ::DefWindowProcW(Handle(), message, wParam, lParam);
+}
+
+LRESULT Application::MessageFailed(std::exception_ptr error) noexcept {
+    ShowException(error);
+    return 0;
+}
+
+Application::MainWindowScope::MainWindowScope(Application& application, MainWindow mainWindow)
+    : application_(application) {
+    application_.mainWindow_ = std::move(mainWindow);
+}
+
+Application::MainWindowScope::~MainWindowScope() {
+    application_.mainWindow_ = MainWindow{};
 }
 
 void Application::RereadRegionalFormats() {
     formats_ = ReadRegionalFormats();
-    if (formatsListener_) {
-        formatsListener_(formats_);
+    if (mainWindow_.formatsListener) {
+        mainWindow_.formatsListener(formats_);
     }
 }
 
@@ -121,7 +124,7 @@ void Application::ShowErrorBox(std::u16string_view message) noexcept {
         }
         errorBoxOpen_ = true;
         const std::wstring wide = ToWide(text);
-        ::MessageBoxW(mainWindow_, wide.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+        ::MessageBoxW(mainWindow_.window, wide.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
     } catch (...) {
     }
     errorBoxOpen_ = false;
@@ -137,13 +140,13 @@ int Application::Run(int showCommand) {
         default:
             showCommand = SW_SHOWNORMAL;
     }
-    ::ShowWindow(mainWindow_, showCommand);
-    ::UpdateWindow(mainWindow_);
+    ::ShowWindow(mainWindow_.window, showCommand);
+    ::UpdateWindow(mainWindow_.window);
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         try {
-            if (messageFilter_ && messageFilter_(message)) {
+            if (mainWindow_.messageFilter && mainWindow_.messageFilter(message)) {
                 continue;
             }
             ::TranslateMessage(&message);
@@ -153,6 +156,17 @@ int Application::Run(int showCommand) {
         }
     }
     return 0;
+}
+
+void ShowStartupFailure(std::exception_ptr error) noexcept {
+    try {
+        const std::wstring text = ToWide(ErrorBoxText(MessageOf(error)));
+        const std::wstring title =
+            ToWide(ApplicationTitleFromPath(FromWide(ModulePath(nullptr)), PlatformLowerCase));
+        ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Nothing sensible is left to do when even building the text fails.
+    }
 }
 
 }  // namespace orsk

@@ -1,6 +1,7 @@
 #pragma once
 // The application object: its title, the standard error box, the regional formats (read at start
-// and again on every settings broadcast) and the message loop.
+// and again on every settings broadcast) and the message loop. It owns the hidden application
+// window that receives the platform's broadcasts, and it is the trace window's host.
 
 #include <windows.h>
 
@@ -8,38 +9,52 @@
 #include <functional>
 #include <string>
 
+#include "window/TraceWindowHost.h"
 #include "window/view/DateTimeText.h"
-#include "window/win32/Win32Handles.h"
+#include "window/win32/Win32Window.h"
 
 namespace orsk {
 
-class Application {
+class Application final : public TraceWindowHost, public Win32Window<Application> {
 public:
     using FormatsListener = std::function<void(const RegionalFormats&)>;
     // Sees each message before it is translated and dispatched; true uses it up.
     using MessageFilter = std::function<bool(const MSG&)>;
 
-    // Reads the regional formats, works out the title and creates the hidden application window
-    // that receives the platform's broadcasts.
+    // What the application needs of its main window while it runs.
+    struct MainWindow {
+        HWND window = nullptr;  // owns error boxes (it is disabled while one is open)
+        MessageFilter messageFilter;
+        FormatsListener formatsListener;  // called with the new formats after every re-read
+    };
+
+    // Ties the main window to the application for this scope: when the scope ends (the window
+    // is about to go), the application forgets it and its callbacks, so that nothing (a settings
+    // broadcast during a last error box, say) reaches a window that is gone.
+    class MainWindowScope {
+    public:
+        MainWindowScope(Application& application, MainWindow mainWindow);
+        ~MainWindowScope();
+        MainWindowScope(const MainWindowScope&) = delete;
+        MainWindowScope& operator=(const MainWindowScope&) = delete;
+
+    private:
+        Application& application_;
+    };
+
+    // Reads the regional formats, works out the title and creates the hidden application window.
     explicit Application(HINSTANCE instance);
-    Application(const Application&) = delete;
-    Application& operator=(const Application&) = delete;
 
-    HINSTANCE Instance() const { return instance_; }
+    // TraceWindowHost.
+    HINSTANCE Instance() const override { return instance_; }
+    const RegionalFormats& Formats() const override { return formats_; }
+    void ShowException(std::exception_ptr error) noexcept override;
+
     const std::wstring& Title() const { return title_; }
-    const RegionalFormats& Formats() const { return formats_; }
-
-    // Called with the new formats after every re-read.
-    void OnFormatsChanged(FormatsListener listener) { formatsListener_ = std::move(listener); }
     void RereadRegionalFormats();
-
-    // The window that owns error boxes (it is disabled while one is open).
-    void SetMainWindow(HWND window) { mainWindow_ = window; }
-    void SetMessageFilter(MessageFilter filter) { messageFilter_ = std::move(filter); }
 
     // The standard error box for the exception being handled (call from inside a catch).
     void ShowCurrentException() noexcept;
-    void ShowException(std::exception_ptr error) noexcept;
 
     // Shows `message` in the standard error box. Only one box is open at a time: a failure
     // while one is open is counted, not shown, and the next box says how many were left out.
@@ -50,18 +65,22 @@ public:
     int Run(int showCommand);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class Win32Window<Application>;
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT MessageFailed(std::exception_ptr error) noexcept;
 
     HINSTANCE instance_;
     std::wstring title_;
     RegionalFormats formats_;
-    FormatsListener formatsListener_;
-    MessageFilter messageFilter_;
-    HWND mainWindow_ = nullptr;
-    unique_hwnd applicationWindow_;
+    MainWindow mainWindow_;
     UINT taskbarCreatedMessage_ = 0;
     bool errorBoxOpen_ = false;
     unsigned long errorsNotShown_ = 0;
 };
+
+// The box for a failure before the application object exists (it could not be made): the
+// standard error box without the application object.
+void ShowStartupFailure(std::exception_ptr error) noexcept;
 
 }  // namespace orsk

@@ -3,29 +3,28 @@
 
 #include <windows.h>
 
-#include <memory>
+#include <optional>
 
 #include "app/Application.h"
 #include "window/OrskTraceFrm.h"
 
-// The one trace window of the program.
-orsk::TOrskTraceForm* OrskTraceForm = nullptr;
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    orsk::Application application(instance);
+    std::optional<orsk::Application> application;
     try {
-        auto form = std::make_unique<orsk::TOrskTraceForm>(application);
-        OrskTraceForm = form.get();
-        application.SetMainWindow(form->Handle());
-        application.SetMessageFilter(
-            [&form](const MSG& message) { return form->PreTranslateMessage(message); });
-        application.OnFormatsChanged(
-            [&form](const orsk::RegionalFormats& formats) { form->SetRegionalFormats(formats); });
-        const int exitCode = application.Run(showCommand);
-        OrskTraceForm = nullptr;
-        return exitCode;
+        application.emplace(instance);
+        orsk::TOrskTraceForm form(*application);
+        // Ends before the form does: no callback outlives it.
+        const orsk::Application::MainWindowScope mainWindow(
+            *application,
+            {form.Handle(), [&form](const MSG& message) { return form.PreTranslateMessage(message); },
+             [&form](const orsk::RegionalFormats& formats) { form.SetRegionalFormats(formats); }});
+        return application->Run(showCommand);
     } catch (...) {
-        application.ShowCurrentException();
+        if (application) {
+            application->ShowCurrentException();
+        } else {
+            orsk::ShowStartupFailure(std::current_exception());
+        }
         return 1;
     }
 }

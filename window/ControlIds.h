@@ -1,6 +1,10 @@
 #pragma once
-// Control identifiers of the trace window's controls. Test programs use them too, to find a
-// control of the running window (GetDlgCtrlID of each child).
+// Control identifiers of the trace window's controls, by the names the form description gives
+// them. The window hands this table to the form builder; test programs use the identifiers to
+// find a control of the running window (GetDlgCtrlID of each child).
+
+#include <string_view>
+#include <utility>
 
 namespace orsk {
 
@@ -17,8 +21,12 @@ enum ControlId : int {
     kIdBtnClose = 110,
 };
 
-// Window class and caption by which senders find the window.
-inline constexpr wchar_t kTraceWindowClass[] = L"TOrskTraceForm";
-inline constexpr wchar_t kTraceWindowCaption[] = L"ORSK Trace Window";
+inline constexpr std::pair<std::string_view, int> kControlIds[] = {
+    {"memTrace", kIdMemTrace},         {"pnlTop", kIdPnlTop},
+    {"lblFilter", kIdLblFilter},       {"cbFilter", kIdCbFilter},
+    {"lblSearchFor", kIdLblSearchFor}, {"edtSearchFor", kIdEdtSearchFor},
+    {"btnSearch", kIdBtnSearch},       {"pnlBottom", kIdPnlBottom},
+    {"btnEmpty", kIdBtnEmpty},         {"btnClose", kIdBtnClose},
+};
 
 }  // namespace orsk

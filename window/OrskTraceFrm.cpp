@@ -1,12 +1,11 @@
 #include "window/OrskTraceFrm.h"
 
-
-#include "app/Application.h"
 #include "common/TraceError.h"
 #include "intake/TraceDecoder.h"
 #include "window/ControlIds.h"
-#include "window/form/FormLayout.h"
 #include "window/StringIds.h"
+#include "window/form/FormLayout.h"
+#include "window/win32/Win32Handles.h"
 #include "window/win32/Win32Text.h"
 
 namespace orsk {
@@ -20,14 +19,13 @@ TraceDate LocalNow() {
 }
 
 int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int dpi = screen.Get() != nullptr ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : 96;
 }
 
 FormDescription LoadFormDescription(HINSTANCE instance) {
-    HRSRC resource = ::FindResourceW(instance, L"TORSKTRACEFORM", MAKEINTRESOURCEW(10));
+    HRSRC resource = ::FindResourceW(instance, L"TORSKTRACEFORM", RT_RCDATA);
     HGLOBAL loaded = resource != nullptr ? ::LoadResource(instance, resource) : nullptr;
     const void* bytes = loaded != nullptr ? ::LockResource(loaded) : nullptr;
     if (bytes == nullptr) {
@@ -39,27 +37,22 @@ FormDescription LoadFormDescription(HINSTANCE instance) {
 
 }  // namespace
 
-TOrskTraceForm::TOrskTraceForm(Application& application)
-    : application_(application),
-      description_(LoadFormDescription(application.Instance())),
+TOrskTraceForm::TOrskTraceForm(TraceWindowHost& host)
+    : host_(host),
+      description_(LoadFormDescription(host.Instance())),
       dpi_(ScreenDpi()),
-      builder_(std::make_unique<Win32FormBuilder>(description_, application.Instance(), dpi_)) {
+      builder_(std::make_unique<Win32FormBuilder>(description_, host.Instance(), dpi_,
+                                                  kControlIds)) {
     CreateFormWindow();
-    builder_->CreateControls(handle_);
+    builder_->CreateControls(Handle());
     RECT client{};
-    ::GetClientRect(handle_, &client);
+    ::GetClientRect(Handle(), &client);
     WMSize(client.right, client.bottom);
     memTrace_ = builder_->Control("memTrace");
     cbFilter_ = builder_->Control("cbFilter");
     edtSearchFor_ = builder_->Control("edtSearchFor");
     btnSearch_ = builder_->Control("btnSearch");
-    COMBOBOXINFO combo{};
-    combo.cbSize = sizeof(combo);
-    ::GetComboBoxInfo(cbFilter_, &combo);
-    cbFilterEdit_ = combo.hwndItem;
-    ::SetPropW(cbFilterEdit_, kFormProperty, this);
-    filterEditProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-        cbFilterEdit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FilterEditProc)));
+    SubclassFilterEdit();
     WireEvents();
 
     textArea_ = Win32TextControl::FromHandle(memTrace_);
@@ -68,7 +61,7 @@ TOrskTraceForm::TOrskTraceForm(Application& application)
     }
     view_ = std::make_unique<TraceView>(*textArea_, tblTrace_, LocalNow,
                                         [this] { return WindowText(cbFilter_); });
-    view_->SetRegionalFormats(application_.Formats());
+    view_->SetRegionalFormats(host_.Formats());
     if (onCreate_ != nullptr) {
         (this->*onCreate_)();
     }
@@ -78,18 +71,17 @@ TOrskTraceForm::TOrskTraceForm(Application& application)
 }
 
 TOrskTraceForm::~TOrskTraceForm() {
-    if (handle_ != nullptr && ::IsWindow(handle_)) {
-        ::DestroyWindow(handle_);
-    }
+    // The window and its controls go before the fonts, menus and view they use.
+    DestroyHandle();
 }
 
 void TOrskTraceForm::CreateFormWindow() {
-    HINSTANCE instance = application_.Instance();
+    HINSTANCE instance = host_.Instance();
     const std::wstring className(description_.form.className.begin(),
                                  description_.form.className.end());
     WNDCLASSEXW form{};
     form.cbSize = sizeof(form);
-    form.lpfnWndProc = WindowProc;
+    form.lpfnWndProc = Procedure;
     form.hInstance = instance;
     form.hIcon = ::LoadIconW(instance, L"MAINICON");
     form.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -101,17 +93,31 @@ void TOrskTraceForm::CreateFormWindow() {
     RECT frame{0, 0, client.width, client.height};
     ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
     const std::wstring caption = ToWide(description_.form.caption);
-    // WM_NCCREATE stores handle_.
+    // WM_NCCREATE binds the window to this object.
     ::CreateWindowExW(WS_EX_CONTROLPARENT, className.c_str(), caption.c_str(),
                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, description_.form.left,
                       description_.form.top, frame.right - frame.left, frame.bottom - frame.top,
                       nullptr, nullptr, instance, this);
-    if (handle_ == nullptr) {
+    if (Handle() == nullptr) {
         throw TraceError("Cannot create the trace window");
     }
     // Traces come from programs of any integrity level, also when this window runs elevated;
     // WM_COPYDATA is the only message let through.
-    ::ChangeWindowMessageFilterEx(handle_, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
+    ::ChangeWindowMessageFilterEx(Handle(), WM_COPYDATA, MSGFLT_ALLOW, nullptr);
+}
+
+void TOrskTraceForm::SubclassFilterEdit() {
+    COMBOBOXINFO combo{};
+    combo.cbSize = sizeof(combo);
+    ::GetComboBoxInfo(cbFilter_, &combo);
+    cbFilterEdit_ = combo.hwndItem;
+    filterEdit_.Attach(
+        cbFilterEdit_,
+        [this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+            result = 0;
+            return message == WM_CHAR && FilterBoxChar(static_cast<wchar_t>(wParam));
+        },
+        [this](std::exception_ptr error) { host_.ShowException(error); });
 }
 
 TOrskTraceForm::Handler TOrskTraceForm::HandlerNamed(const std::string& name) const {
@@ -167,25 +173,9 @@ void TOrskTraceForm::SetRegionalFormats(const RegionalFormats& formats) {
     view_->SetRegionalFormats(formats);
 }
 
-LRESULT CALLBACK TOrskTraceForm::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<TOrskTraceForm*>(
-            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->handle_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TOrskTraceForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    // The one dispatch point: no exception leaves the window procedure.
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        self->application_.ShowCurrentException();
-        return 0;
-    }
+LRESULT TOrskTraceForm::MessageFailed(std::exception_ptr error) noexcept {
+    host_.ShowException(error);
+    return 0;
 }
 
 LRESULT TOrskTraceForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -206,21 +196,17 @@ LRESULT TOrskTraceForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
                 ShowTextAreaMenu(lParam);
                 return 0;
             }
-            return ::DefWindowProcW(handle_, message, wParam, lParam);
+            return ::DefWindowProcW(Handle(), message, wParam, lParam);
         case WM_CTLCOLORSTATIC:
             return WMCtlColor(reinterpret_cast<HDC>(wParam));
         case WM_CLOSE:
-            ::DestroyWindow(handle_);
+            ::DestroyWindow(Handle());
             return 0;
         case WM_DESTROY:
             ::PostQuitMessage(0);
             return 0;
-        case WM_NCDESTROY:
-            ::SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
-            handle_ = nullptr;
-            return 0;
         default:
-            return ::DefWindowProcW(handle_, message, wParam, lParam);
+            return ::DefWindowProcW(Handle(), message, wParam, lParam);
     }
 }
 
@@ -236,7 +222,7 @@ LRESULT TOrskTraceForm::WMCopyData(const COPYDATASTRUCT* data) {
         const std::exception_ptr error = std::current_exception();
         // Answer the sender before the box opens: it must not wait until the user closes it.
         ::ReplyMessage(0);
-        application_.ShowException(error);
+        host_.ShowException(error);
         return 0;
     }
 }
@@ -270,7 +256,8 @@ void TOrskTraceForm::WMCommand(HWND control, int id, int code) {
             return;
         }
     } else if (code == EN_CHANGE) {
-        // Edit controls report every change of their text, typed, pasted, cut or undone.
+        // The search box and the text area report every change of their text, typed, pasted,
+        // cut or undone.
     } else if (code != BN_CLICKED) {
         return;
     }
@@ -301,7 +288,7 @@ void TOrskTraceForm::WMSize(int width, int height) {
     if (positions != nullptr) {
         ::EndDeferWindowPos(positions);
     }
-    ::RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TOrskTraceForm::WMActivate(bool active) {
@@ -310,7 +297,7 @@ void TOrskTraceForm::WMActivate(bool active) {
         ::SetFocus(lastFocus_ != nullptr ? lastFocus_ : edtSearchFor_);
     } else {
         HWND focus = ::GetFocus();
-        if (focus != nullptr && ::IsChild(handle_, focus)) {
+        if (focus != nullptr && ::IsChild(Handle(), focus)) {
             lastFocus_ = focus;
         }
     }
@@ -330,14 +317,14 @@ std::u16string TOrskTraceForm::WindowText(HWND control) const {
     return FromWide(text);
 }
 
-std::wstring TOrskTraceForm::ResourceString(UINT id, const wchar_t* fallback) const {
+// The program's own texts are string resources, and only there.
+std::u16string TOrskTraceForm::ResourceString(UINT id) const {
     const wchar_t* text = nullptr;
-    const int length =
-        ::LoadStringW(application_.Instance(), id, reinterpret_cast<wchar_t*>(&text), 0);
+    const int length = ::LoadStringW(host_.Instance(), id, reinterpret_cast<wchar_t*>(&text), 0);
     if (length <= 0 || text == nullptr) {
-        return fallback;
+        throw TraceError("The string resource " + std::to_string(id) + " is missing");
     }
-    return std::wstring(text, static_cast<std::size_t>(length));
+    return FromWide(std::wstring_view(text, static_cast<std::size_t>(length)));
 }
 
 void TOrskTraceForm::AddTrace(std::u16string_view text, std::int32_t level) {
@@ -360,9 +347,8 @@ void TOrskTraceForm::edtSearchForChange() {
 void TOrskTraceForm::UpdateSearchButton() {
     const SearchButtonState state = SearchButtonFor(WindowText(edtSearchFor_), search_.SearchPos());
     ::EnableWindow(btnSearch_, state.enabled ? TRUE : FALSE);
-    const std::wstring caption = state.caption == kNextCaption
-                                     ? ResourceString(IDS_NEXT, L"&Next")
-                                     : ResourceString(IDS_SEARCH, L"&Search");
+    const std::wstring caption = ToWide(
+        ResourceString(state.caption == SearchCaption::Next ? IDS_NEXT : IDS_SEARCH));
     ::SetWindowTextW(btnSearch_, caption.c_str());
 }
 
@@ -374,8 +360,8 @@ void TOrskTraceForm::btnSearchClick() {
             ::SetFocus(memTrace_);
         }
     } else {
-        const std::wstring text = ToWide(searchText) + ResourceString(IDS_NOT_FOUND, L" not found");
-        ::MessageBoxW(handle_, text.c_str(), L"Information", MB_OK | MB_ICONINFORMATION);
+        const std::wstring text = ToWide(NotFoundText(searchText, ResourceString(IDS_NOT_FOUND)));
+        ::MessageBoxW(Handle(), text.c_str(), L"Information", MB_OK | MB_ICONINFORMATION);
     }
     UpdateSearchButton();
 }
@@ -388,7 +374,7 @@ void TOrskTraceForm::btnEmptyClick() {
 }
 
 void TOrskTraceForm::btnCloseClick() {
-    ::SendMessageW(handle_, WM_CLOSE, 0, 0);
+    ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
 }  // namespace orsk

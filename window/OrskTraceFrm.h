@@ -4,7 +4,8 @@
 //
 // It builds itself from its form description (the resource TORSKTRACEFORM) when constructed.
 // The window procedure only routes messages to named members; the decisions live in the
-// platform-free TraceView, TraceSearch, FormLayout, EditActions and FilterBoxTyping.
+// platform-free TraceView, TraceSearch, FormLayout, EditActions and FilterBoxTyping. What it
+// needs of the program (resources, regional formats, the error box) comes from its host.
 
 #include <windows.h>
 
@@ -13,27 +14,26 @@
 #include <string>
 
 #include "store/TraceStore.h"
+#include "window/TraceWindowHost.h"
 #include "window/form/EditActions.h"
 #include "window/form/FilterBoxTyping.h"
 #include "window/form/FormDescription.h"
 #include "window/view/TraceSearch.h"
 #include "window/view/TraceView.h"
-#include "window/win32/Win32TextControl.h"
 #include "window/win32/Win32FormBuilder.h"
+#include "window/win32/Win32Subclass.h"
+#include "window/win32/Win32TextControl.h"
+#include "window/win32/Win32Window.h"
 
 namespace orsk {
 
-class Application;
-
-class TOrskTraceForm {
+class TOrskTraceForm final : public Win32Window<TOrskTraceForm> {
 public:
-    // Creates the window from its description, still hidden, and runs FormCreate.
-    explicit TOrskTraceForm(Application& application);
+    // Creates the window from its description, still hidden, and runs FormCreate. Should any
+    // of it fail, the window is gone again before the exception leaves.
+    explicit TOrskTraceForm(TraceWindowHost& host);
     ~TOrskTraceForm();
-    TOrskTraceForm(const TOrskTraceForm&) = delete;
-    TOrskTraceForm& operator=(const TOrskTraceForm&) = delete;
 
-    HWND Handle() const { return handle_; }
     void SetRegionalFormats(const RegionalFormats& formats);
 
     // Keys the window decides on before its controls see them: the tab order, Enter and Esc,
@@ -41,20 +41,18 @@ public:
     bool PreTranslateMessage(const MSG& message);
 
 private:
+    friend class Win32Window<TOrskTraceForm>;
     using Handler = void (TOrskTraceForm::*)();
-
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    // The filter box's edit part, subclassed for its typing.
-    static LRESULT CALLBACK FilterEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static constexpr wchar_t kFormProperty[] = L"OrskTraceForm";
 
     // Construction.
     void CreateFormWindow();
+    void SubclassFilterEdit();
     void WireEvents();
     Handler HandlerNamed(const std::string& name) const;
 
     // Messages.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT MessageFailed(std::exception_ptr error) noexcept;
     LRESULT WMCopyData(const COPYDATASTRUCT* data);
     void WMCommand(HWND control, int id, int code);
     void WMSize(int width, int height);
@@ -76,7 +74,7 @@ private:
     bool ChooseSavePath();
 
     std::u16string WindowText(HWND control) const;
-    std::wstring ResourceString(UINT id, const wchar_t* fallback) const;
+    std::u16string ResourceString(UINT id) const;
 
     // Handlers wired by the form description.
     void FormCreate();
@@ -91,18 +89,17 @@ private:
     void ShowTraces();
     void UpdateSearchButton();
 
-    Application& application_;
+    TraceWindowHost& host_;
     FormDescription description_;
     int dpi_ = 96;
     std::unique_ptr<Win32FormBuilder> builder_;
-    HWND handle_ = nullptr;
     HWND memTrace_ = nullptr;
     HWND cbFilter_ = nullptr;
     HWND cbFilterEdit_ = nullptr;
     HWND edtSearchFor_ = nullptr;
     HWND btnSearch_ = nullptr;
     HWND lastFocus_ = nullptr;
-    WNDPROC filterEditProc_ = nullptr;  // the edit part's own procedure
+    Win32Subclass filterEdit_;  // the filter box's edit part, for its typing
     std::map<HWND, Handler> onClick_;
     std::map<HWND, Handler> onChange_;
     std::map<std::string, Handler, std::less<>> onExecute_;

@@ -5,44 +5,12 @@
 
 #include <algorithm>
 
-#include "app/Application.h"
 #include "window/OrskTraceFrm.h"
+#include "window/form/KeyNames.h"
 #include "window/win32/Win32Text.h"
 
 namespace orsk {
 namespace {
-
-// The key's name as the form description writes shortcuts; empty for keys without one.
-std::string KeyName(WPARAM key) {
-    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
-        return std::string(1, static_cast<char>(key));
-    }
-    if (key >= VK_F1 && key <= VK_F12) {
-        return "F" + std::to_string(key - VK_F1 + 1);
-    }
-    switch (key) {
-        case VK_DELETE:
-            return "Del";
-        case VK_INSERT:
-            return "Ins";
-        case VK_RETURN:
-            return "Enter";
-        case VK_TAB:
-            return "Tab";
-        case VK_ESCAPE:
-            return "Esc";
-        case VK_SPACE:
-            return "Space";
-        case VK_BACK:
-            return "Back";
-        case VK_HOME:
-            return "Home";
-        case VK_END:
-            return "End";
-        default:
-            return {};
-    }
-}
 
 bool IsButton(HWND window) {
     wchar_t className[16] = {};
@@ -53,12 +21,12 @@ bool IsButton(HWND window) {
 }  // namespace
 
 bool TOrskTraceForm::PreTranslateMessage(const MSG& message) {
-    if (message.message != WM_KEYDOWN || handle_ == nullptr ||
-        (message.hwnd != handle_ && !::IsChild(handle_, message.hwnd))) {
+    if (message.message != WM_KEYDOWN || Handle() == nullptr ||
+        (message.hwnd != Handle() && !::IsChild(Handle(), message.hwnd))) {
         return false;
     }
     KeyPress key;
-    key.key = KeyName(message.wParam);
+    key.key = KeyNameOfVirtualKey(static_cast<unsigned>(message.wParam));
     if (key.key.empty()) {
         return false;
     }
@@ -108,7 +76,7 @@ FocusTarget TOrskTraceForm::FocusTargetOf(HWND focus) const {
     if (focus == cbFilter_ || focus == cbFilterEdit_) {
         return FocusTarget::FilterBox;
     }
-    if (::IsChild(handle_, focus) && IsButton(focus)) {
+    if (::IsChild(Handle(), focus) && IsButton(focus)) {
         return FocusTarget::Button;
     }
     return FocusTarget::None;
@@ -175,30 +143,6 @@ void TOrskTraceForm::MoveFocus(bool forward) {
     }
 }
 
-LRESULT CALLBACK TOrskTraceForm::FilterEditProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-    auto* form = static_cast<TOrskTraceForm*>(::GetPropW(window, kFormProperty));
-    if (form == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_CHAR) {
-        try {
-            if (form->FilterBoxChar(static_cast<wchar_t>(wParam))) {
-                return 0;
-            }
-        } catch (...) {
-            form->application_.ShowCurrentException();
-            return 0;
-        }
-    }
-    const WNDPROC own = form->filterEditProc_;
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
-        ::RemovePropW(window, kFormProperty);
-    }
-    return ::CallWindowProcW(own, window, message, wParam, lParam);
-}
-
 bool TOrskTraceForm::FilterBoxChar(wchar_t typed) {
     if (typed != L'\b' && typed < L' ') {
         return false;  // control characters (Ctrl+C and the like) keep their usual meaning
@@ -259,7 +203,7 @@ void TOrskTraceForm::ShowTextAreaMenu(LPARAM screenPoint) {
         ::GetCaretPos(&at);
         ::ClientToScreen(memTrace_, &at);
     }
-    ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, handle_, nullptr);
+    ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
 }
 
 bool TOrskTraceForm::ActionEnabledNow(const ActionSpec& action) const {

@@ -37,7 +37,7 @@ bool TOrskTraceForm::ChooseSavePath() {
     lastSavePath_.copy(name.data(), name.size() - 1);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = handle_;
+    dialog.hwndOwner = Handle();
     dialog.lpstrFile = name.data();
     dialog.nMaxFile = static_cast<DWORD>(name.size());
     // No title, filter, default extension or first folder: the platform's defaults, and a
@@ -68,11 +68,10 @@ void TOrskTraceForm::actSaveToFileExecute() {
         return;
     }
     const std::wstring fullPath = FullPathOf(lastSavePath_);
-    unique_file file(::CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
+    const unique_file file = FileHandle(::CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const DWORD code = ::GetLastError();
-        file.release();  // INVALID_HANDLE_VALUE is no handle to close
         throw TraceError("Cannot create file \"" + Utf16ToUtf8(FromWide(fullPath)) + "\". " +
                          Utf16ToUtf8(SystemErrorText(code)));
     }

@@ -66,7 +66,7 @@ void Run() {
         Format("%ux%s traces", senderCount, Thousands(perSender).c_str());
 
     Program program(TraceExePath());
-    HWND window = program.WaitForShownWindow(orsk::kTraceWindowClass, 30000);
+    HWND window = program.WaitForShownWindow(e2e::kTraceWindowClass, 30000);
     HWND view = window != nullptr ? ControlOf(window, orsk::kIdMemTrace) : nullptr;
     if (view == nullptr) {
         throw std::runtime_error("the trace window did not appear");

@@ -45,7 +45,7 @@ struct TraceWindow {
 
 TraceWindow FindControls(const Program& program) {
     TraceWindow w;
-    w.window = program.WaitForShownWindow(orsk::kTraceWindowClass, 30000);
+    w.window = program.WaitForShownWindow(e2e::kTraceWindowClass, 30000);
     if (w.window == nullptr) {
         throw std::runtime_error("the trace window did not appear");
     }

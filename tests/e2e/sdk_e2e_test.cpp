@@ -88,10 +88,10 @@ private:
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = Procedure;
         windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = orsk::kTraceWindowClass;
+        windowClass.lpszClassName = e2e::kTraceWindowClass;
         ::RegisterClassW(&windowClass);  // fails harmlessly when an earlier stand-in did it
         HWND window =
-            ::CreateWindowExW(0, orsk::kTraceWindowClass, L"stand-in", WS_OVERLAPPEDWINDOW, 0, 0,
+            ::CreateWindowExW(0, e2e::kTraceWindowClass, L"stand-in", WS_OVERLAPPEDWINDOW, 0, 0,
                               100, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         {
@@ -114,8 +114,8 @@ private:
 };
 
 bool TraceWindowRunning() {
-    return ::FindWindowW(orsk::kTraceWindowClass, nullptr) != nullptr ||
-           ::FindWindowW(nullptr, orsk::kTraceWindowCaption) != nullptr;
+    return ::FindWindowW(e2e::kTraceWindowClass, nullptr) != nullptr ||
+           ::FindWindowW(nullptr, e2e::kTraceWindowCaption) != nullptr;
 }
 
 // Waits out the pause the kit keeps after a look-up that found no window, so that a window
@@ -270,7 +270,7 @@ TEST(SdkHeader, KeepsUsingTheWindowItFoundUntilThatOneIsGone) {
     EXPECT_EQ(orsktrace_send(1, "one"), ORSKTRACE_ACCEPTED);
     StandInWindow second;
     // A look-up now would find the newer window: the kit must not look.
-    ASSERT_EQ(::FindWindowW(orsk::kTraceWindowClass, nullptr), second.Window());
+    ASSERT_EQ(::FindWindowW(e2e::kTraceWindowClass, nullptr), second.Window());
     EXPECT_EQ(orsktrace_send(1, "two"), ORSKTRACE_ACCEPTED);
     EXPECT_EQ(first->Texts(), (std::vector<StandInWindow::Received>{{1, "one"}, {1, "two"}}));
     first.reset();

@@ -1,5 +1,5 @@
 #pragma once
-// A text area that lives in memory: the stand-in for the edit control in the unit tests and
+// A text area that lives in memory: the stand-in for the view's text control in the unit tests and
 // benchmarks, with the same observable rules (caret to the end on append, selection, a
 // counter of freezes so tests can check that a rebuild froze drawing).
 

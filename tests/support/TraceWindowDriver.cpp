@@ -113,7 +113,7 @@ TraceWindowProcess::TraceWindowProcess(const std::wstring& exePath) {
     }
     processId_ = process_.dwProcessId;
     ::WaitForInputIdle(process_.hProcess, 10000);
-    window_ = WaitForWindow(processId_, orsk::kTraceWindowClass, nullptr, 15000);
+    window_ = WaitForWindow(processId_, e2e::kTraceWindowClass, nullptr, 15000);
     if (window_ == nullptr) {
         Fail("the trace window did not appear");
     }

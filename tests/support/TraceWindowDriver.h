@@ -10,6 +10,11 @@
 
 namespace e2e {
 
+// What senders look for: the window's class name and caption, as the public contract has them
+// (the program itself takes both from its form description).
+inline constexpr wchar_t kTraceWindowClass[] = L"TOrskTraceForm";
+inline constexpr wchar_t kTraceWindowCaption[] = L"ORSK Trace Window";
+
 // OrskTrace.exe: from ORSK_TRACE_EXE when set, else beside the test program.
 std::wstring TraceExePath();
 

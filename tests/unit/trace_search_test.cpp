@@ -29,7 +29,7 @@ public:
     std::optional<std::u16string> Press() {
         const auto match = search_.Step(area_.Text(), text_);
         if (!match) {
-            return NotFoundText(text_);
+            return NotFoundText(text_, u" not found");
         }
         area_.Select(match->selectionStart, match->selectionLength);
         return std::nullopt;
@@ -62,12 +62,12 @@ TEST_F(TraceSearchTest, FindsRegardlessOfLatinCaseThenReportsTheEnd) {
     ExpectSelection(29, 5);
     EXPECT_EQ(box.Pos(), 30);
     EXPECT_TRUE(box.Button().enabled);
-    EXPECT_EQ(box.Button().caption, u"&Next");
+    EXPECT_EQ(box.Button().caption, SearchCaption::Next);
 
     EXPECT_EQ(box.Press(), u"hello not found");
     ExpectSelection(29, 5);
     EXPECT_EQ(box.Pos(), 30);
-    EXPECT_EQ(box.Button().caption, u"&Next");
+    EXPECT_EQ(box.Button().caption, SearchCaption::Next);
 }
 
 TEST_F(TraceSearchTest, AMatchAtTheVeryStartIsFoundAgainAndAgain) {
@@ -83,7 +83,7 @@ TEST_F(TraceSearchTest, AMatchAtTheVeryStartIsFoundAgainAndAgain) {
             EXPECT_EQ(box.Press(), std::nullopt);
             ExpectSelection(0, c.search.size());
             EXPECT_EQ(box.Pos(), 1);
-            EXPECT_EQ(box.Button().caption, u"&Search");
+            EXPECT_EQ(box.Button().caption, SearchCaption::Search);
         }
     }
 }
@@ -129,13 +129,17 @@ TEST(SearchButtonFor, EnablesOnTextBeyondControlsAndSpaces) {
         std::u16string_view text;
         std::int64_t pos;
         bool enabled;
-        std::u16string_view caption;
+        SearchCaption caption;
     };
     const Case cases[] = {
-        {u"", 1, false, u"&Search"},           {u"   ", 1, false, u"&Search"},
-        {u"\t\r\n\x1F", 1, false, u"&Search"}, {u"   ", 7, false, u"&Next"},
-        {u" a", 1, true, u"&Search"},          {u"a ", 2, true, u"&Next"},
-        {u"\u00A0", 1, true, u"&Search"},      {u"!", 0, true, u"&Search"},
+        {u"", 1, false, SearchCaption::Search},
+        {u"   ", 1, false, SearchCaption::Search},
+        {u"\t\r\n\x1F", 1, false, SearchCaption::Search},
+        {u"   ", 7, false, SearchCaption::Next},
+        {u" a", 1, true, SearchCaption::Search},
+        {u"a ", 2, true, SearchCaption::Next},
+        {u"\u00A0", 1, true, SearchCaption::Search},
+        {u"!", 0, true, SearchCaption::Search},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "length " << c.text.size() << " pos " << c.pos);
@@ -146,9 +150,9 @@ TEST(SearchButtonFor, EnablesOnTextBeyondControlsAndSpaces) {
 }
 
 TEST(SearchText, NotFoundTextAppendsTheSuffix) {
-    EXPECT_EQ(NotFoundText(u"hello"), u"hello not found");
-    EXPECT_EQ(NotFoundText(u" a"), u" a not found");
-    EXPECT_EQ(NotFoundText(u""), u" not found");
+    EXPECT_EQ(NotFoundText(u"hello", u" not found"), u"hello not found");
+    EXPECT_EQ(NotFoundText(u" a", u" not found"), u" a not found");
+    EXPECT_EQ(NotFoundText(u"", u" not found"), u" not found");
 }
 
 TEST(SearchFindFolded, EdgeCases) {

@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/Utf16.h"
 #include "window/view/TextArea.h"
 #include "window/textmodel/TextBuffer.h"
 
 namespace orsk {
 namespace {
-
-constexpr char16_t Fold(char16_t unit) {
-    return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit + (u'a' - u'A')) : unit;
-}
 
 // The haystack units that fold to `folded`. For a lower-case letter, setting bit 0x20 maps
 // exactly its two cases onto it and nothing else, so one comparison covers both; no branch, so
@@ -21,7 +18,7 @@ struct UnitTest {
     char16_t caseBit;
 
     explicit UnitTest(char16_t needleUnit)
-        : folded(Fold(needleUnit)),
+        : folded(FoldAZ(needleUnit)),
           caseBit(folded >= u'a' && folded <= u'z' ? char16_t{0x20} : char16_t{0}) {}
 
     // A test that every unit passes (all bits set either way).
@@ -35,7 +32,7 @@ private:
 
 bool RestMatches(const char16_t* at, std::u16string_view needle) {
     for (std::size_t k = 1; k < needle.size(); ++k) {
-        if (Fold(at[k]) != Fold(needle[k])) {
+        if (FoldAZ(at[k]) != FoldAZ(needle[k])) {
             return false;
         }
     }
@@ -105,14 +102,14 @@ SearchButtonState SearchButtonFor(std::u16string_view searchText, std::int64_t s
     }
     const bool enabled = begin < end;
     const bool continuing = searchPos > 1;
-    return SearchButtonState{enabled, continuing ? kNextCaption : kSearchCaption};
+    return SearchButtonState{enabled, continuing ? SearchCaption::Next : SearchCaption::Search};
 }
 
-std::u16string NotFoundText(std::u16string_view searchText) {
+std::u16string NotFoundText(std::u16string_view searchText, std::u16string_view notFoundSuffix) {
     std::u16string text;
-    text.reserve(searchText.size() + kNotFoundSuffix.size());
+    text.reserve(searchText.size() + notFoundSuffix.size());
     text.append(searchText);
-    text.append(kNotFoundSuffix);
+    text.append(notFoundSuffix);
     return text;
 }
 

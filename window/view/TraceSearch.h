@@ -18,10 +18,6 @@ namespace orsk {
 class TextArea;
 class TextBuffer;
 
-inline constexpr std::u16string_view kSearchCaption = u"&Search";
-inline constexpr std::u16string_view kNextCaption = u"&Next";
-inline constexpr std::u16string_view kNotFoundSuffix = u" not found";
-
 // 0-based index of the leftmost occurrence of `needle` in `haystack` at or after `from`,
 // folding A-Z; nothing for an empty needle or when too few units remain.
 std::optional<std::size_t> FindFolded(std::u16string_view haystack, std::u16string_view needle,
@@ -31,17 +27,22 @@ std::optional<std::size_t> FindFolded(std::u16string_view haystack, std::u16stri
 std::optional<std::size_t> FindFolded(const TextBuffer& haystack, std::u16string_view needle,
                                       std::size_t from);
 
+// Which of its two captions the search button shows; the texts themselves ("&Search", "&Next")
+// are the program's string resources.
+enum class SearchCaption { Search, Next };
+
 struct SearchButtonState {
     bool enabled = false;
-    std::u16string_view caption = kSearchCaption;
+    SearchCaption caption = SearchCaption::Search;
 };
 
 // Enabled when the search text, trimmed of every unit at or below U+0020 at both ends, is not
-// empty; "&Next" while continuing (SearchPos > 1).
+// empty; Next while continuing (SearchPos > 1).
 SearchButtonState SearchButtonFor(std::u16string_view searchText, std::int64_t searchPos);
 
-// The information box's text when nothing is found.
-std::u16string NotFoundText(std::u16string_view searchText);
+// The information box's text when nothing is found: the search text and `notFoundSuffix` (the
+// string resource " not found").
+std::u16string NotFoundText(std::u16string_view searchText, std::u16string_view notFoundSuffix);
 
 class TraceSearch {
 public:

@@ -22,8 +22,8 @@ void AppendViewLine(std::u16string& out, std::u16string_view traceText) {
                  kSymbolForNull);
 }
 
-// Adds one line the way the edit control's line list does, and returns whether the text then
-// ends with a line break.
+// Adds one line so that it starts a line of its own, and returns whether the text then ends
+// with a line break.
 bool AddLine(std::u16string& out, bool lastLineIsEmpty, std::u16string_view line) {
     if (lastLineIsEmpty) {
         out.append(line);

@@ -1,8 +1,8 @@
 #pragma once
 // The view: one four-line block per shown trace ("----", the date-time text, the trace text, an
 // empty line), each line added at the end of the text area followed by CR LF. Should the user
-// have removed the final line break, a line is added as CR LF followed by the line instead,
-// as the edit control's line list does.
+// have removed the final line break, a line is added as CR LF followed by the line instead, so
+// that it still starts a line of its own.
 //
 // AddTrace shows an arriving trace (when the filter admits its level) and stores it; ShowTraces
 // rebuilds the whole view from the store under the current filter.

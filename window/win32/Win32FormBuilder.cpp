@@ -3,7 +3,6 @@
 #include <commctrl.h>  // CB_SETMINVISIBLE, a message constant only
 
 #include "common/TraceError.h"
-#include "window/ControlIds.h"
 #include "window/form/FormLayout.h"
 #include "window/win32/Win32Text.h"
 #include "window/win32/Win32TextControl.h"
@@ -11,28 +10,16 @@
 namespace orsk {
 namespace {
 
-// Controls that test programs and tools look up by identifier keep fixed ones.
-constexpr struct {
-    std::string_view name;
-    int id;
-} kFixedIds[] = {
-    {"memTrace", kIdMemTrace},         {"pnlTop", kIdPnlTop},
-    {"lblFilter", kIdLblFilter},       {"cbFilter", kIdCbFilter},
-    {"lblSearchFor", kIdLblSearchFor}, {"edtSearchFor", kIdEdtSearchFor},
-    {"btnSearch", kIdBtnSearch},       {"pnlBottom", kIdPnlBottom},
-    {"btnEmpty", kIdBtnEmpty},         {"btnClose", kIdBtnClose},
-};
-
-int ControlIdOf(std::string_view name, std::size_t index) {
-    for (const auto& fixed : kFixedIds) {
-        if (fixed.name == name) {
-            return fixed.id;
+int ControlIdOf(FixedControlIds fixedIds, std::string_view name, std::size_t index) {
+    for (const auto& [fixedName, id] : fixedIds) {
+        if (fixedName == name) {
+            return id;
         }
     }
     return 200 + static_cast<int>(index);
 }
 
-LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
         case WM_COMMAND:
         case WM_NOTIFY:
@@ -101,8 +88,9 @@ const wchar_t* Win32FormBuilder::PanelClassName() {
     return name;
 }
 
-Win32FormBuilder::Win32FormBuilder(const FormDescription& description, HINSTANCE instance, int dpi)
-    : description_(description), instance_(instance), dpi_(dpi) {}
+Win32FormBuilder::Win32FormBuilder(const FormDescription& description, HINSTANCE instance, int dpi,
+                                   FixedControlIds fixedIds)
+    : description_(description), instance_(instance), dpi_(dpi), fixedIds_(fixedIds) {}
 
 HFONT Win32FormBuilder::FontFor(const FontSpec& wanted) {
     for (const auto& [known, font] : fonts_) {
@@ -138,7 +126,7 @@ void Win32FormBuilder::CreateControls(HWND form) {
             kind.exStyle, kind.className, caption.c_str(), style, ScaleToDpi(c.bounds.left, dpi_),
             ScaleToDpi(c.bounds.top, dpi_), ScaleToDpi(c.bounds.width, dpi_),
             ScaleToDpi(c.bounds.height + listHeight, dpi_), Control(c.parent),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(c.name, i))), instance_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(fixedIds_, c.name, i))), instance_,
             nullptr);
         if (control == nullptr) {
             throw TraceError("Cannot create the control " + c.name);

@@ -5,7 +5,10 @@
 #include <windows.h>
 
 #include <map>
+#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "window/form/FormDescription.h"
@@ -16,9 +19,13 @@ namespace orsk {
 // Menu command identifiers of the actions: kFirstActionCommand + index in the action list.
 inline constexpr UINT kFirstActionCommand = 40000;
 
+// Controls that test programs and tools look up by identifier keep fixed ones: name and id.
+using FixedControlIds = std::span<const std::pair<std::string_view, int>>;
+
 class Win32FormBuilder {
 public:
-    Win32FormBuilder(const FormDescription& description, HINSTANCE instance, int dpi);
+    Win32FormBuilder(const FormDescription& description, HINSTANCE instance, int dpi,
+                     FixedControlIds fixedIds);
 
     // Creates every control below `form`, in the description's order.
     void CreateControls(HWND form);
@@ -38,6 +45,7 @@ private:
     const FormDescription& description_;
     HINSTANCE instance_;
     int dpi_;
+    FixedControlIds fixedIds_;
     std::vector<HWND> controls_;
     std::map<std::string, HWND, std::less<>> byName_;
     std::vector<std::pair<FontSpec, unique_hfont>> fonts_;

@@ -31,8 +31,7 @@ const wchar_t* Win32TextControl::ClassName() {
         WNDCLASSEXW text{};
         text.cbSize = sizeof(text);
         text.style = CS_DBLCLKS;
-        text.lpfnWndProc = WindowProc;
-        text.cbWndExtra = sizeof(Win32TextControl*);
+        text.lpfnWndProc = Procedure;
         text.hInstance = ::GetModuleHandleW(nullptr);
         text.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);
         text.lpszClassName = L"OrskTraceText";
@@ -48,7 +47,7 @@ Win32TextControl* Win32TextControl::FromHandle(HWND window) {
     if (::lstrcmpW(className, ClassName()) != 0) {
         return nullptr;
     }
-    return reinterpret_cast<Win32TextControl*>(::GetWindowLongPtrW(window, 0));
+    return reinterpret_cast<Win32TextControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 Win32TextControl::Win32TextControl(HWND window) : window_(window) {
@@ -56,42 +55,14 @@ Win32TextControl::Win32TextControl(HWND window) : window_(window) {
     SetFont(nullptr);
 }
 
-Win32TextControl::~Win32TextControl() {
-    if (backDc_ != nullptr) {
-        ::SelectObject(backDc_, backOldBitmap_);
-        ::DeleteDC(backDc_);
-    }
-    if (backBitmap_ != nullptr) {
-        ::DeleteObject(backBitmap_);
-    }
+Win32TextControl* Win32TextControl::ObjectFor(HWND window, const CREATESTRUCTW&) {
+    return new Win32TextControl(window);
 }
 
-LRESULT CALLBACK Win32TextControl::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        try {
-            ::SetWindowLongPtrW(window, 0,
-                                reinterpret_cast<LONG_PTR>(new Win32TextControl(window)));
-        } catch (...) {
-            return FALSE;
-        }
-    }
-    auto* self = reinterpret_cast<Win32TextControl*>(::GetWindowLongPtrW(window, 0));
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, 0, 0);
-        delete self;
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception&) {
-        // Out of memory (or a length beyond the text's limits) in the middle of an edit: the
-        // edit did not happen, and the control goes on. Nothing may unwind into the system.
-        return 0;
-    }
+LRESULT Win32TextControl::MessageFailed(std::exception_ptr) noexcept {
+    // Out of memory (or a length beyond the text's limits) in the middle of an edit: the edit
+    // did not happen, and the control goes on.
+    return 0;
 }
 
 // ---- The program's side ---------------------------------------------------------------------

@@ -11,19 +11,21 @@
 // the message queue never empties (other programs keep sending), the control still draws at
 // least every kMaxUndrawnMs.
 //
-// The window owns its object: it is made by WM_NCCREATE and deleted by WM_NCDESTROY.
+// The window owns its object: it is made at WM_NCCREATE and deleted at WM_NCDESTROY.
 
 #include <windows.h>
 
 #include <cstddef>
 #include <string>
 
-#include "window/view/TextArea.h"
 #include "window/textmodel/TextEditor.h"
+#include "window/view/TextArea.h"
+#include "window/win32/Win32Handles.h"
+#include "window/win32/Win32Window.h"
 
 namespace orsk {
 
-class Win32TextControl final : public TextArea {
+class Win32TextControl final : public TextArea, public Win32Window<Win32TextControl> {
 public:
     static const wchar_t* ClassName();  // registers the class on first use
     // The object of a window of this class; null for any other window.
@@ -44,13 +46,16 @@ public:
     void EndUpdate() override;
 
 private:
+    friend class Win32Window<Win32TextControl>;
     static constexpr ULONGLONG kMaxUndrawnMs = 100;
 
     explicit Win32TextControl(HWND window);
-    ~Win32TextControl() override;
-    Win32TextControl(const Win32TextControl&) = delete;
-    Win32TextControl& operator=(const Win32TextControl&) = delete;
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    ~Win32TextControl() override = default;
+
+    // The window's life: made with the window, deleted with it.
+    static Win32TextControl* ObjectFor(HWND window, const CREATESTRUCTW& create);
+    void WindowDestroyed() noexcept { delete this; }
+    LRESULT MessageFailed(std::exception_ptr error) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
@@ -116,9 +121,10 @@ private:
     std::size_t limitText_ = 0;
     // The picture is drawn into this bitmap and copied to the screen in one step: drawing in
     // memory is done by the process itself, without a round trip to the display per call.
-    HDC backDc_ = nullptr;
-    HBITMAP backBitmap_ = nullptr;
-    HGDIOBJ backOldBitmap_ = nullptr;
+    // Declared in this order so that the bitmap leaves the device context before either goes.
+    unique_hdc backDc_;
+    unique_hbitmap backBitmap_;
+    SelectedObject backSelection_;
     SIZE backSize_{};
     // What the scroll bars show, so that they are only set (and redrawn) when it changes.
     SCROLLINFO shownScroll_[2]{};

@@ -21,44 +21,44 @@ bool Held(int key) {
 // The clipboard's text, or nothing when it holds none or cannot be opened.
 std::u16string ClipboardText(HWND owner) {
     std::u16string text;
-    if (!::OpenClipboard(owner)) {
+    const OpenClipboardScope clipboard(owner);
+    if (!clipboard.IsOpen()) {
         return text;
     }
     if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT); data != nullptr) {
-        if (const auto* chars = static_cast<const char16_t*>(::GlobalLock(data))) {
+        const GlobalLockScope lock(data);
+        if (const auto* chars = static_cast<const char16_t*>(lock.Get())) {
             // Stop at the end of the memory block too: a careless program may leave out the NUL.
             const std::size_t room = ::GlobalSize(data) / sizeof(char16_t);
             text.assign(chars, std::find(chars, chars + room, u'\0'));
-            ::GlobalUnlock(data);
         }
     }
-    ::CloseClipboard();
     return text;
 }
 
 bool SetClipboardText(HWND owner, const std::u16string& text) {
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    const std::size_t bytes = (text.size() + 1) * sizeof(char16_t);
+    unique_hglobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (memory == nullptr) {
         return false;
     }
-    void* target = ::GlobalLock(memory);
-    if (target == nullptr) {
-        ::GlobalFree(memory);
-        return false;
+    {
+        const GlobalLockScope lock(memory.get());
+        if (lock.Get() == nullptr) {
+            return false;
+        }
+        std::memcpy(lock.Get(), text.c_str(), bytes);
     }
-    std::memcpy(target, text.c_str(), (text.size() + 1) * sizeof(char16_t));
-    ::GlobalUnlock(memory);
-    if (!::OpenClipboard(owner)) {
-        ::GlobalFree(memory);
+    const OpenClipboardScope clipboard(owner);
+    if (!clipboard.IsOpen()) {
         return false;
     }
     ::EmptyClipboard();
-    const bool set = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-    ::CloseClipboard();
-    if (!set) {
-        ::GlobalFree(memory);
+    if (::SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) {
+        return false;
     }
-    return set;
+    memory.release();  // the clipboard owns it now
+    return true;
 }
 
 }  // namespace

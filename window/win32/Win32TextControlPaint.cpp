@@ -31,15 +31,16 @@ void Win32TextControl::SetFont(HFONT font) {
 }
 
 void Win32TextControl::Measure() {
-    HDC dc = ::GetDC(window_);
-    HGDIOBJ old = ::SelectObject(dc, font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
+    const WindowDc dc(window_);
+    if (dc.Get() == nullptr) {
+        return;
+    }
+    const SelectedObject font(dc.Get(), font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
     TEXTMETRICW metrics{};
-    if (::GetTextMetricsW(dc, &metrics)) {
+    if (::GetTextMetricsW(dc.Get(), &metrics)) {
         lineHeight_ = std::max<int>(1, metrics.tmHeight);
         cellWidth_ = std::max<int>(1, metrics.tmAveCharWidth);
     }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window_, dc);
 }
 
 std::size_t Win32TextControl::VisibleLines() const {
@@ -195,10 +196,10 @@ void Win32TextControl::HScroll(int request) {
 
 HDC Win32TextControl::BackBuffer(HDC screen, int width, int height) {
     if (backDc_ != nullptr && backSize_.cx >= width && backSize_.cy >= height) {
-        return backDc_;
+        return backDc_.get();
     }
     if (backDc_ == nullptr) {
-        backDc_ = ::CreateCompatibleDC(screen);
+        backDc_.reset(::CreateCompatibleDC(screen));
         if (backDc_ == nullptr) {
             return nullptr;
         }
@@ -212,37 +213,34 @@ HDC Win32TextControl::BackBuffer(HDC screen, int width, int height) {
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    unique_hbitmap bitmap(::CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (bitmap == nullptr) {
         return nullptr;
     }
-    HGDIOBJ old = ::SelectObject(backDc_, bitmap);
-    if (backBitmap_ == nullptr) {
-        backOldBitmap_ = old;
-    } else {
-        ::DeleteObject(backBitmap_);
-    }
-    backBitmap_ = bitmap;
+    // The new bitmap goes in before the old one is deleted: a selected bitmap is never deleted.
+    backSelection_.Select(backDc_.get(), bitmap.get());
+    backBitmap_ = std::move(bitmap);
     backSize_ = SIZE{std::max(width, 1), std::max(height, 1)};
-    return backDc_;
+    return backDc_.get();
 }
 
 void Win32TextControl::Paint() {
-    PAINTSTRUCT paint{};
-    HDC screen = ::BeginPaint(window_, &paint);
+    const PaintDc paint(window_);
+    HDC screen = paint.Get();
     RECT client{};
     ::GetClientRect(window_, &client);
     HDC back = BackBuffer(screen, client.right, client.bottom);
     HDC dc = back != nullptr ? back : screen;
-    HGDIOBJ oldFont = ::SelectObject(dc, font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
+    const SelectedObject font(dc, font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
+    const DcColors colors(dc);
     const bool enabled = ::IsWindowEnabled(window_) != FALSE;
     ::SetBkColor(dc, ::GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
     ::SetTextColor(dc, ::GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
 
     const std::size_t lines = editor_.Text().LineCount();
-    const auto firstRow = static_cast<std::size_t>(std::max<LONG>(0, paint.rcPaint.top) / lineHeight_);
+    const auto firstRow = static_cast<std::size_t>(std::max<LONG>(0, paint.Area().top) / lineHeight_);
     int y = static_cast<int>(firstRow) * lineHeight_;
-    for (std::size_t line = topLine_ + firstRow; y < paint.rcPaint.bottom; ++line, y += lineHeight_) {
+    for (std::size_t line = topLine_ + firstRow; y < paint.Area().bottom; ++line, y += lineHeight_) {
         if (line >= lines) {
             RECT rest{client.left, y, client.right, client.bottom};
             ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rest, nullptr, 0, nullptr);
@@ -250,13 +248,11 @@ void Win32TextControl::Paint() {
         }
         PaintLine(dc, line, y, client);
     }
-    ::SelectObject(dc, oldFont);
     if (back != nullptr) {
-        const RECT& r = paint.rcPaint;
+        const RECT& r = paint.Area();
         ::BitBlt(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, back, r.left, r.top,
                  SRCCOPY);
     }
-    ::EndPaint(window_, &paint);
     lastPaintTick_ = ::GetTickCount64();
 }
 
@@ -267,8 +263,10 @@ void Win32TextControl::PaintLine(HDC dc, std::size_t line, int y, const RECT& cl
     const std::size_t selStart = editor_.SelectionStart();
     const std::size_t selEnd = editor_.SelectionEnd();
 
-    const COLORREF text = ::GetTextColor(dc);
-    const COLORREF background = ::GetBkColor(dc);
+    // The colours of unselected text; they come back when the line is done.
+    const DcColors colors(dc);
+    const COLORREF text = colors.Text();
+    const COLORREF background = colors.Background();
     // The blank margin and whatever lies before the first glyph.
     int x = client.left;
     auto fill = [&](int right) {

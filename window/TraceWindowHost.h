@@ -1,0 +1,25 @@
+#pragma once
+// What the trace window needs of the program that runs it, and nothing more: the module its
+// resources come from, the user's regional formats, and the standard error box. The program's
+// application object implements it; the window never sees the application itself.
+
+#include <windows.h>
+
+#include <exception>
+
+#include "window/view/DateTimeText.h"
+
+namespace orsk {
+
+class TraceWindowHost {
+public:
+    virtual HINSTANCE Instance() const = 0;
+    virtual const RegionalFormats& Formats() const = 0;
+    // The standard error box for `error`; also while another box is open (it is then counted).
+    virtual void ShowException(std::exception_ptr error) noexcept = 0;
+
+protected:
+    ~TraceWindowHost() = default;
+};
+
+}  // namespace orsk
