@@ -16,7 +16,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         // Ends before the form does: no callback outlives it.
         const orsk::Application::MainWindowScope mainWindow(
             *application,
-            {form.Handle(), [&form](const MSG& message) { return form.PreTranslateMessage(message); },
+            {form.Handle(),
+             [&form](const MSG& message) { return form.PreTranslateMessage(message); },
              [&form](const orsk::RegionalFormats& formats) { form.SetRegionalFormats(formats); }});
         return application->Run(showCommand);
     } catch (...) {

@@ -107,8 +107,7 @@ void BM_AppendBlockToLargeView(benchmark::State& state) {
     TraceStore& store = FilledStore(1'000'000);
     EditorTextArea area;
     MakeView(area, store).ShowTraces();
-    const std::u16string block =
-        u"----\r\n12/9/2026 10:48:30 AM\r\n" + TraceText(7) + u"\r\n\r\n";
+    const std::u16string block = u"----\r\n12/9/2026 10:48:30 AM\r\n" + TraceText(7) + u"\r\n\r\n";
     for (auto _ : state) {
         area.Append(block);
     }

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native unit tests, the Windows program for x86_64
-# and i686 (warnings are errors everywhere), and the end-to-end tests of the x86_64 program
-# under 64-bit Wine on a private virtual display.
+# Builds everything and runs every test: the formatting check, the native unit tests, the
+# Windows program for x86_64 and i686 (warnings are errors everywhere), and the end-to-end tests
+# of the x86_64 program under 64-bit Wine on a private virtual display.
 set -euo pipefail
 orsk_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
 
 "$orsk_root/scripts/install-deps.sh"
+
+echo "== Formatting (clang-format, the tree's .clang-format)"
+(cd "$orsk_root" &&
+  find app bench common intake sdk store tests window -name '*.cpp' -o -name '*.h' -o -name '*.c' |
+  sort | xargs clang-format --dry-run --Werror)
 
 echo "== Native build and unit tests"
 cmake -S "$orsk_root" -B "$orsk_root/build/native" -DCMAKE_BUILD_TYPE=Release -DORSK_WERROR=ON

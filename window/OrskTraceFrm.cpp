@@ -41,8 +41,8 @@ TOrskTraceForm::TOrskTraceForm(TraceWindowHost& host)
     : host_(host),
       description_(LoadFormDescription(host.Instance())),
       dpi_(ScreenDpi()),
-      builder_(std::make_unique<Win32FormBuilder>(description_, host.Instance(), dpi_,
-                                                  kControlIds)) {
+      builder_(
+          std::make_unique<Win32FormBuilder>(description_, host.Instance(), dpi_, kControlIds)) {
     CreateFormWindow();
     builder_->CreateControls(Handle());
     RECT client{};
@@ -347,8 +347,8 @@ void TOrskTraceForm::edtSearchForChange() {
 void TOrskTraceForm::UpdateSearchButton() {
     const SearchButtonState state = SearchButtonFor(WindowText(edtSearchFor_), search_.SearchPos());
     ::EnableWindow(btnSearch_, state.enabled ? TRUE : FALSE);
-    const std::wstring caption = ToWide(
-        ResourceString(state.caption == SearchCaption::Next ? IDS_NEXT : IDS_SEARCH));
+    const std::wstring caption =
+        ToWide(ResourceString(state.caption == SearchCaption::Next ? IDS_NEXT : IDS_SEARCH));
     ::SetWindowTextW(btnSearch_, caption.c_str());
 }
 

@@ -48,10 +48,9 @@ bool TOrskTraceForm::ChooseSavePath() {
     using SaveDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
     static const auto getSaveFileName = [] {
         HMODULE library = ::LoadLibraryW(L"comdlg32.dll");
-        return library != nullptr
-                   ? reinterpret_cast<SaveDialog>(
-                         reinterpret_cast<void*>(::GetProcAddress(library, "GetSaveFileNameW")))
-                   : nullptr;
+        return library != nullptr ? reinterpret_cast<SaveDialog>(reinterpret_cast<void*>(
+                                        ::GetProcAddress(library, "GetSaveFileNameW")))
+                                  : nullptr;
     }();
     if (getSaveFileName == nullptr) {
         throw TraceError("Cannot open the save dialog: comdlg32.dll is missing");
@@ -68,8 +67,9 @@ void TOrskTraceForm::actSaveToFileExecute() {
         return;
     }
     const std::wstring fullPath = FullPathOf(lastSavePath_);
-    const unique_file file = FileHandle(::CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const unique_file file =
+        FileHandle(::CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD code = ::GetLastError();
         throw TraceError("Cannot create file \"" + Utf16ToUtf8(FromWide(fullPath)) + "\". " +

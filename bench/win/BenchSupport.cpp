@@ -94,7 +94,8 @@ double Percentile(std::vector<double> values, double p) {
         return 0;
     }
     std::sort(values.begin(), values.end());
-    const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(values.size())));
+    const auto rank =
+        static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(values.size())));
     return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
 }
 
@@ -117,7 +118,8 @@ Program::Program(const std::wstring& exe, const std::wstring& arguments) {
     // a moment later succeeds.
     DWORD error = 0;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+        std::wstring commandLine =
+            L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
         startedAtMs_ = NowMs();
         if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                              nullptr, &startup, &info_)) {
@@ -213,7 +215,8 @@ std::uint64_t ScreenHash(HWND control) {
     ::SelectObject(memory, old);
     std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
     const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    for (std::size_t i = 0; pixels != nullptr && i < static_cast<std::size_t>(width) * height; ++i) {
+    for (std::size_t i = 0; pixels != nullptr && i < static_cast<std::size_t>(width) * height;
+         ++i) {
         hash = (hash ^ (pixels[i] & 0x00FFFFFFu)) * 1099511628211ull;
     }
     ::DeleteObject(bitmap);

@@ -5,8 +5,7 @@
 namespace bench {
 
 std::uint64_t PrivateBytes(DWORD processId) {
-    HANDLE process =
-        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
     if (process == nullptr) {
         return 0;
     }

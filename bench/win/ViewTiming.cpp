@@ -20,8 +20,8 @@ double TimeFilterPick(HWND window, HWND filterBox, int index) {
     const double start = NowMs();
     if (!::SendMessageTimeoutW(::GetParent(filterBox), WM_COMMAND,
                                MAKEWPARAM(::GetDlgCtrlID(filterBox), CBN_SELCHANGE),
-                               reinterpret_cast<LPARAM>(filterBox), SMTO_NORMAL,
-                               kHandlerTimeoutMs, &result)) {
+                               reinterpret_cast<LPARAM>(filterBox), SMTO_NORMAL, kHandlerTimeoutMs,
+                               &result)) {
         throw std::runtime_error("the filter pick got no answer");
     }
     WaitUntilPainted(window);

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 #include <exception>
-#include <stdexcept>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -62,8 +62,7 @@ std::vector<double> ProbeUntil(HWND window, Done done) {
 void Run() {
     const auto senderCount = static_cast<unsigned>(EnvCount(L"ORSK_BENCH_FLOOD_SENDERS", 4));
     const std::uint64_t perSender = EnvCount(L"ORSK_BENCH_FLOOD_TRACES", 100000);
-    const std::string scale =
-        Format("%ux%s traces", senderCount, Thousands(perSender).c_str());
+    const std::string scale = Format("%ux%s traces", senderCount, Thousands(perSender).c_str());
 
     Program program(TraceExePath());
     HWND window = program.WaitForShownWindow(e2e::kTraceWindowClass, 30000);
@@ -74,21 +73,21 @@ void Run() {
     WaitUntilPainted(window);
 
     int idleCount = 0;
-    const std::vector<double> idle =
-        ProbeUntil(window, [&] { return idleCount++ == kIdleProbes; });
+    const std::vector<double> idle = ProbeUntil(window, [&] { return idleCount++ == kIdleProbes; });
 
     // Named start signals, unique to this run.
     const std::wstring suffix = std::to_wstring(::GetCurrentProcessId());
     const std::wstring readyName = L"OrskBenchFloodReady" + suffix;
     const std::wstring goName = L"OrskBenchFloodGo" + suffix;
-    HANDLE ready = ::CreateSemaphoreW(nullptr, 0, static_cast<LONG>(senderCount), readyName.c_str());
+    HANDLE ready =
+        ::CreateSemaphoreW(nullptr, 0, static_cast<LONG>(senderCount), readyName.c_str());
     HANDLE go = ::CreateEventW(nullptr, TRUE, FALSE, goName.c_str());
     std::vector<std::unique_ptr<Program>> senders;
     for (unsigned s = 0; s < senderCount; ++s) {
-        senders.push_back(std::make_unique<Program>(
-            ProgramFolder() + L"orsk_bench_flood_sender.exe",
-            std::to_wstring(s) + L" " + std::to_wstring(perSender) + L" " + readyName + L" " +
-                goName));
+        senders.push_back(
+            std::make_unique<Program>(ProgramFolder() + L"orsk_bench_flood_sender.exe",
+                                      std::to_wstring(s) + L" " + std::to_wstring(perSender) +
+                                          L" " + readyName + L" " + goName));
     }
     for (unsigned s = 0; s < senderCount; ++s) {
         if (::WaitForSingleObject(ready, 60000) != WAIT_OBJECT_0) {

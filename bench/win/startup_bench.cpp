@@ -34,8 +34,8 @@ void Run() {
     std::vector<double> minimal;
     std::vector<double> trace;
     for (int i = 0; i < runs; ++i) {
-        minimal.push_back(
-            TimeToShownWindow(ProgramFolder() + L"orsk_bench_null_window.exe", L"OrskBenchNullWindow"));
+        minimal.push_back(TimeToShownWindow(ProgramFolder() + L"orsk_bench_null_window.exe",
+                                            L"OrskBenchNullWindow"));
         trace.push_back(TimeToShownWindow(TraceExePath(), e2e::kTraceWindowClass));
         Progress("  run %d: minimal %.0f ms, trace window %.0f ms", i + 1, minimal.back(),
                  trace.back());

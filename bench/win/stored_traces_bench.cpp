@@ -81,15 +81,15 @@ std::vector<double> TimedBatch(const TraceWindow& w, std::uint64_t first, std::u
     return roundTrips;
 }
 
-void IntakeRow(const std::string& target, const std::vector<double>& roundTrips,
-               double floorMedian, bool shownAndPainting) {
+void IntakeRow(const std::string& target, const std::vector<double>& roundTrips, double floorMedian,
+               bool shownAndPainting) {
     const double median = Median(roundTrips);
     const double ratio = floorMedian > 0 ? median / floorMedian : 0;
     PrintRow(target,
              Format("median %.3f ms, p90 %.3f ms%s", median, Percentile(roundTrips, 90),
                     shownAndPainting ? "" : " (window NOT shown and painting)"),
-             Format("null window, median %.3f ms", floorMedian), Format("%.2fx", ratio),
-             "<= 2x", shownAndPainting && ratio <= 2.0);
+             Format("null window, median %.3f ms", floorMedian), Format("%.2fx", ratio), "<= 2x",
+             shownAndPainting && ratio <= 2.0);
 }
 
 void Run() {
@@ -119,8 +119,8 @@ void Run() {
     bool lastPainted = false;
     const std::vector<double> last =
         TimedBatch(w, stored - samples + 1, samples, gapMs, lastPainted);
-    IntakeRow(Format("1. Intake round trip, traces 1-%s (%s ms apart)",
-                     Thousands(samples).c_str(), std::to_string(gapMs).c_str()),
+    IntakeRow(Format("1. Intake round trip, traces 1-%s (%s ms apart)", Thousands(samples).c_str(),
+                     std::to_string(gapMs).c_str()),
               first, floorMedian, firstPainted);
     IntakeRow(Format("1. Intake round trip, traces %s-%s", Thousands(stored - samples + 1).c_str(),
                      n.c_str()),
@@ -129,19 +129,18 @@ void Run() {
     Progress("memory with %s traces", n.c_str());
     const std::uint64_t fullBytes = PrivateBytes(program.Id());
     const std::size_t viewUnits = TextLength(w.view);
-    const auto lines = static_cast<std::uint64_t>(
-        ::SendMessageW(w.view, EM_GETLINECOUNT, 0, 0));
+    const auto lines = static_cast<std::uint64_t>(::SendMessageW(w.view, EM_GETLINECOUNT, 0, 0));
     // Four lines a trace, and the empty line after the last line break.
     const bool complete = lines == 4 * stored + 1;
     const double memoryRatio =
         viewUnits > 0 ? static_cast<double>(fullBytes) / (2.0 * static_cast<double>(viewUnits)) : 0;
-    PrintRow(Format("4. Private bytes, %s traces of 100 characters", n.c_str()),
-             Format("%s (%s more than right after start-up)%s", Megabytes(fullBytes).c_str(),
-                    Megabytes(fullBytes > startBytes ? fullBytes - startBytes : 0).c_str(),
-                    complete ? "" : Format(" (view has %s lines!)", Thousands(lines).c_str()).c_str()),
-             Format("view text %s (UTF-16)", Megabytes(2 * viewUnits).c_str()),
-             Format("%.2fx", memoryRatio), "<= 2.5x",
-             complete && fullBytes > 0 && memoryRatio <= 2.5);
+    PrintRow(
+        Format("4. Private bytes, %s traces of 100 characters", n.c_str()),
+        Format("%s (%s more than right after start-up)%s", Megabytes(fullBytes).c_str(),
+               Megabytes(fullBytes > startBytes ? fullBytes - startBytes : 0).c_str(),
+               complete ? "" : Format(" (view has %s lines!)", Thousands(lines).c_str()).c_str()),
+        Format("view text %s (UTF-16)", Megabytes(2 * viewUnits).c_str()),
+        Format("%.2fx", memoryRatio), "<= 2.5x", complete && fullBytes > 0 && memoryRatio <= 2.5);
 
     Progress("rebuilds after filter picks");
     std::vector<double> rebuilds;
@@ -153,8 +152,8 @@ void Run() {
         }
     }
     PrintRow(Format("3. Rebuild after a filter pick, %s traces shown", n.c_str()),
-             Format("median %.1f ms, max %.1f ms (%d picks)%s", Median(rebuilds),
-                    Maximum(rebuilds), 2 * kRepeats, sameView ? "" : " (view changed!)"),
+             Format("median %.1f ms, max %.1f ms (%d picks)%s", Median(rebuilds), Maximum(rebuilds),
+                    2 * kRepeats, sameView ? "" : " (view changed!)"),
              "-", "-", "<= 1000 ms", sameView && Maximum(rebuilds) <= 1000);
 
     Progress("search steps");
@@ -167,8 +166,8 @@ void Run() {
         found = found && step.found;
     }
     PrintRow(Format("3. Search step to the last of %s traces", n.c_str()),
-             Format("median %.1f ms, max %.1f ms (%d steps)%s", Median(searches),
-                    Maximum(searches), kRepeats, found ? "" : " (NOT found)"),
+             Format("median %.1f ms, max %.1f ms (%d steps)%s", Median(searches), Maximum(searches),
+                    kRepeats, found ? "" : " (NOT found)"),
              "-", "-", "<= 100 ms", found && Maximum(searches) <= 100);
 
     Progress("Empty");
@@ -179,14 +178,15 @@ void Run() {
     const std::uint64_t afterBytes = PrivateBytes(program.Id());
     const double growth = static_cast<double>(fullBytes) - static_cast<double>(startBytes);
     const double givenBack =
-        growth > 0 ? (static_cast<double>(fullBytes) - static_cast<double>(afterBytes)) / growth : 0;
+        growth > 0 ? (static_cast<double>(fullBytes) - static_cast<double>(afterBytes)) / growth
+                   : 0;
     PrintRow("4. Private bytes after Empty",
              Format("%s (%.0f%% of the growth given back)%s", Megabytes(afterBytes).c_str(),
                     100 * givenBack, emptied ? "" : " (view NOT empty)"),
              Format("right after start-up %s", Megabytes(startBytes).c_str()),
-             Format("%.2fx", startBytes > 0 ? static_cast<double>(afterBytes) /
-                                                  static_cast<double>(startBytes)
-                                            : 0),
+             Format("%.2fx", startBytes > 0
+                                 ? static_cast<double>(afterBytes) / static_cast<double>(startBytes)
+                                 : 0),
              ">= 90% of the growth given back", emptied && startBytes > 0 && givenBack >= 0.9);
 }
 

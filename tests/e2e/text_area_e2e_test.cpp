@@ -44,8 +44,8 @@ protected:
     std::wstring Line(int line, WORD room = 256) const {
         std::wstring buffer(std::max<WORD>(room, 2), L'\0');
         *reinterpret_cast<WORD*>(buffer.data()) = room;
-        const LRESULT copied = Ask(EM_GETLINE, static_cast<WPARAM>(line),
-                                   reinterpret_cast<LPARAM>(buffer.data()));
+        const LRESULT copied =
+            Ask(EM_GETLINE, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(buffer.data()));
         buffer.resize(static_cast<std::size_t>(copied));
         return buffer;
     }
@@ -229,7 +229,8 @@ TEST_F(TextArea, AFloodFromSeveralSendersIsShownWholeAndInOrder) {
     for (int s = 0; s < kSenders; ++s) {
         senders.emplace_back([&, s] {
             for (int i = 0; i < kTraces; ++i) {
-                const std::string text = "sender " + std::to_string(s) + " trace " + std::to_string(i);
+                const std::string text =
+                    "sender " + std::to_string(s) + " trace " + std::to_string(i);
                 if (SendTrace(trace.Window(), 1, text).reply == 1) {
                     ++accepted[static_cast<std::size_t>(s)];
                 }
@@ -256,7 +257,8 @@ TEST_F(TextArea, AFloodFromSeveralSendersIsShownWholeAndInOrder) {
         ++next[static_cast<std::size_t>(s)];
     }
     EXPECT_EQ(next, std::vector<int>(kSenders, kTraces));
-    EXPECT_TRUE(WaitUntil([&] { return Ask(EM_GETFIRSTVISIBLELINE) > 4 * kSenders * kTraces - 100; }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return Ask(EM_GETFIRSTVISIBLELINE) > 4 * kSenders * kTraces - 100; }));
 }
 
 }  // namespace

@@ -20,8 +20,8 @@
 #include <string_view>
 
 #include "common/TraceError.h"
-#include "intake/TraceDecoder.h"
 #include "common/Utf8.h"
+#include "intake/TraceDecoder.h"
 #include "store/TraceStore.h"
 #include "tests/fuzz/FuzzSupport.h"
 

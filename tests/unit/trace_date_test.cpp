@@ -48,13 +48,14 @@ TEST(TraceDate, DayCountRoundsToTheNearestMillisecond) {
 TEST(TraceDate, TheExtremeMillisecondCountsGiveTheirTimeOfDayWithoutOverflow) {
     const CivilDateTime earliest = ToCivil(TraceDate{INT64_MIN});
     const CivilDateTime latest = ToCivil(TraceDate{INT64_MAX});
-    // -9223372036854775808 ms is 10:31:01.192 into its day (floor division), +...807 is 13:28:58.807.
+    // -9223372036854775808 ms is 10:31:01.192 into its day (floor division), +...807 is
+    // 13:28:58.807.
     EXPECT_EQ(earliest.hour * 3600000 + earliest.minute * 60000 + earliest.second * 1000 +
                   earliest.millisecond,
               static_cast<int>(((INT64_MIN % 86400000) + 86400000) % 86400000));
-    EXPECT_EQ(latest.hour * 3600000 + latest.minute * 60000 + latest.second * 1000 +
-                  latest.millisecond,
-              static_cast<int>(INT64_MAX % 86400000));
+    EXPECT_EQ(
+        latest.hour * 3600000 + latest.minute * 60000 + latest.second * 1000 + latest.millisecond,
+        static_cast<int>(INT64_MAX % 86400000));
 }
 
 }  // namespace

@@ -132,14 +132,10 @@ TEST(SearchButtonFor, EnablesOnTextBeyondControlsAndSpaces) {
         SearchCaption caption;
     };
     const Case cases[] = {
-        {u"", 1, false, SearchCaption::Search},
-        {u"   ", 1, false, SearchCaption::Search},
-        {u"\t\r\n\x1F", 1, false, SearchCaption::Search},
-        {u"   ", 7, false, SearchCaption::Next},
-        {u" a", 1, true, SearchCaption::Search},
-        {u"a ", 2, true, SearchCaption::Next},
-        {u"\u00A0", 1, true, SearchCaption::Search},
-        {u"!", 0, true, SearchCaption::Search},
+        {u"", 1, false, SearchCaption::Search},           {u"   ", 1, false, SearchCaption::Search},
+        {u"\t\r\n\x1F", 1, false, SearchCaption::Search}, {u"   ", 7, false, SearchCaption::Next},
+        {u" a", 1, true, SearchCaption::Search},          {u"a ", 2, true, SearchCaption::Next},
+        {u"\u00A0", 1, true, SearchCaption::Search},      {u"!", 0, true, SearchCaption::Search},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "length " << c.text.size() << " pos " << c.pos);

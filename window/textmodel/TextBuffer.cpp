@@ -84,9 +84,8 @@ std::u16string& TextBuffer::NewChunk() {
 
 void TextBuffer::AppendUnits(std::u16string_view text) {
     while (!text.empty()) {
-        std::u16string& chunk = chunks_.empty() || chunks_.back().size() >= kChunkUnits
-                                    ? NewChunk()
-                                    : chunks_.back();
+        std::u16string& chunk =
+            chunks_.empty() || chunks_.back().size() >= kChunkUnits ? NewChunk() : chunks_.back();
         const std::size_t n = std::min(text.size(), kChunkUnits - chunk.size());
         if (chunk.capacity() < chunk.size() + n) {
             // A small text grows its first chunk step by step, never beyond a chunk.
@@ -186,7 +185,8 @@ void TextBuffer::InsertUnits(std::size_t position, std::u16string_view text) {
         for (std::size_t at = 0; at < chunk.size(); at += kChunkUnits) {
             pieces.push_back(chunk.substr(at, kChunkUnits));
         }
-        const auto where = chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
+        const auto where =
+            chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
         chunks_.insert(where, std::make_move_iterator(pieces.begin()),
                        std::make_move_iterator(pieces.end()));
     }
@@ -233,8 +233,8 @@ void TextBuffer::Replace(std::size_t start, std::size_t length, std::u16string_v
             found.push_back(p + 2);
         }
     }
-    lineStarts_.insert(lineStarts_.begin() + static_cast<std::ptrdiff_t>(firstIndex),
-                       found.begin(), found.end());
+    lineStarts_.insert(lineStarts_.begin() + static_cast<std::ptrdiff_t>(firstIndex), found.begin(),
+                       found.end());
 
     const std::size_t lastEdited = LineOf(start + text.size());
     for (std::size_t line = LineOf(start); line <= lastEdited; ++line) {

@@ -19,7 +19,8 @@ LineSlice SliceLine(const TextBuffer& text, std::size_t line, std::size_t firstC
     std::size_t column = 0;
     char16_t previous = 0;
     for (std::size_t done = 0; done < lineLength && column < endColumn + 1;) {
-        const std::u16string piece = text.Read(lineStart + done, std::min(kPiece, lineLength - done));
+        const std::u16string piece =
+            text.Read(lineStart + done, std::min(kPiece, lineLength - done));
         for (std::size_t i = 0; i < piece.size(); ++i) {
             const char16_t unit = piece[i];
             const std::size_t next = NextColumn(column, previous, unit);
@@ -29,8 +30,9 @@ LineSlice SliceLine(const TextBuffer& text, std::size_t line, std::size_t firstC
             }
             // A glyph shows when any of its columns is in range; the second half of a pair
             // goes with its first.
-            const bool shows = secondHalf ? !slice.glyphs.empty() && IsHighSurrogate(slice.glyphs.back())
-                                          : next > firstColumn;
+            const bool shows = secondHalf
+                                   ? !slice.glyphs.empty() && IsHighSurrogate(slice.glyphs.back())
+                                   : next > firstColumn;
             if (shows) {
                 slice.glyphs.push_back(unit == u'\t' ? u' ' : unit);
                 slice.columns.push_back(column);

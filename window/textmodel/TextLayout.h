@@ -13,10 +13,10 @@
 namespace orsk {
 
 struct LineSlice {
-    std::u16string glyphs;              // what to draw; a tab is a space here
-    std::vector<std::size_t> columns;   // the column each glyph starts at
-    std::vector<std::size_t> widths;    // the columns each glyph takes
-    std::vector<std::size_t> positions; // the text position of each glyph's unit
+    std::u16string glyphs;               // what to draw; a tab is a space here
+    std::vector<std::size_t> columns;    // the column each glyph starts at
+    std::vector<std::size_t> widths;     // the columns each glyph takes
+    std::vector<std::size_t> positions;  // the text position of each glyph's unit
 };
 
 // The glyphs of `line` that take any of the columns [firstColumn, firstColumn + columnCount).

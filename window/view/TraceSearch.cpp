@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "common/Utf16.h"
-#include "window/view/TextArea.h"
 #include "window/textmodel/TextBuffer.h"
+#include "window/view/TextArea.h"
 
 namespace orsk {
 namespace {
@@ -135,8 +135,7 @@ std::optional<std::size_t> FindFolded(const TextBuffer& haystack, std::u16string
         }
         // Starts in the chunk's last needle-1 units, read across the chunk boundary.
         const std::size_t tailStart =
-            std::max(chunkStart + localFrom,
-                     chunkEnd - std::min(chunk.size(), needle.size() - 1));
+            std::max(chunkStart + localFrom, chunkEnd - std::min(chunk.size(), needle.size() - 1));
         const std::u16string seam =
             haystack.Read(tailStart, chunkEnd - tailStart + needle.size() - 1);
         if (const auto found = FindFolded(seam, needle, 0);
@@ -160,8 +159,7 @@ std::optional<TraceSearch::Match> SearchStep(std::int64_t& searchPos, std::size_
     if (start - 1 > static_cast<std::int64_t>(viewLength)) {
         return std::nullopt;  // the view shrank below the last match
     }
-    const std::optional<std::size_t> found =
-        find(searchText, static_cast<std::size_t>(start - 1));
+    const std::optional<std::size_t> found = find(searchText, static_cast<std::size_t>(start - 1));
     if (!found) {
         return std::nullopt;
     }

@@ -126,8 +126,8 @@ void Win32FormBuilder::CreateControls(HWND form) {
             kind.exStyle, kind.className, caption.c_str(), style, ScaleToDpi(c.bounds.left, dpi_),
             ScaleToDpi(c.bounds.top, dpi_), ScaleToDpi(c.bounds.width, dpi_),
             ScaleToDpi(c.bounds.height + listHeight, dpi_), Control(c.parent),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(fixedIds_, c.name, i))), instance_,
-            nullptr);
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(fixedIds_, c.name, i))),
+            instance_, nullptr);
         if (control == nullptr) {
             throw TraceError("Cannot create the control " + c.name);
         }

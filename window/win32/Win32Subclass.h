@@ -13,7 +13,8 @@ namespace orsk {
 class Win32Subclass {
 public:
     // Sees each message first; returns true with `result` set when it used the message up.
-    using Handler = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    using Handler =
+        std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
     // Gets what the handler threw; the message then counts as used up with result 0.
     using FailureHandler = std::function<void(std::exception_ptr)>;
 

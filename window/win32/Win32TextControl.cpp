@@ -159,8 +159,7 @@ void Win32TextControl::RefreshPending() {
 void Win32TextControl::Notify(WORD code) {
     HWND parent = ::GetParent(window_);
     if (parent != nullptr) {
-        ::SendMessageW(parent, WM_COMMAND,
-                       MAKEWPARAM(::GetDlgCtrlID(window_), code),
+        ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(window_), code),
                        reinterpret_cast<LPARAM>(window_));
     }
 }
@@ -264,8 +263,7 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
-LRESULT Win32TextControl::EditMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                      bool& handled) {
+LRESULT Win32TextControl::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     const TextBuffer& text = editor_.Text();
     switch (message) {
         case WM_GETTEXTLENGTH:
@@ -341,10 +339,10 @@ LRESULT Win32TextControl::EditMessage(UINT message, WPARAM wParam, LPARAM lParam
                 // The units on the selection's lines that are not selected.
                 const std::size_t first = text.LineOf(editor_.SelectionStart());
                 const std::size_t last = text.LineOf(editor_.SelectionEnd());
-                return ClampToLresult(editor_.SelectionStart() - text.LineStart(first) +
-                                      text.LineStart(last) + text.LineLength(last) -
-                                      std::min(editor_.SelectionEnd(),
-                                               text.LineStart(last) + text.LineLength(last)));
+                return ClampToLresult(
+                    editor_.SelectionStart() - text.LineStart(first) + text.LineStart(last) +
+                    text.LineLength(last) -
+                    std::min(editor_.SelectionEnd(), text.LineStart(last) + text.LineLength(last)));
             }
             return ClampToLresult(text.LineLength(text.LineOf(static_cast<std::size_t>(wParam))));
         }
@@ -356,8 +354,8 @@ LRESULT Win32TextControl::EditMessage(UINT message, WPARAM wParam, LPARAM lParam
             WORD room = 0;
             std::memcpy(&room, out, sizeof(room));
             const std::size_t line = static_cast<std::size_t>(wParam);
-            return ClampToLresult(
-                text.CopyTo(text.LineStart(line), std::min<std::size_t>(text.LineLength(line), room), out));
+            return ClampToLresult(text.CopyTo(
+                text.LineStart(line), std::min<std::size_t>(text.LineLength(line), room), out));
         }
         case EM_GETFIRSTVISIBLELINE:
             return ClampToLresult(topLine_);

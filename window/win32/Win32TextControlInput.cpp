@@ -221,7 +221,7 @@ void Win32TextControl::DragScroll() {
     if (!selecting_ || ::PtInRect(&client, dragPoint_)) {
         return;
     }
-    MouseMove(dragPoint_.x, dragPoint_.y < 0                 ? dragPoint_.y - lineHeight_
+    MouseMove(dragPoint_.x, dragPoint_.y < 0                ? dragPoint_.y - lineHeight_
                             : dragPoint_.y >= client.bottom ? dragPoint_.y + lineHeight_
                                                             : dragPoint_.y);
 }

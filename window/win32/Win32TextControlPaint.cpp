@@ -35,7 +35,8 @@ void Win32TextControl::Measure() {
     if (dc.Get() == nullptr) {
         return;
     }
-    const SelectedObject font(dc.Get(), font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
+    const SelectedObject font(dc.Get(),
+                              font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
     TEXTMETRICW metrics{};
     if (::GetTextMetricsW(dc.Get(), &metrics)) {
         lineHeight_ = std::max<int>(1, metrics.tmHeight);
@@ -113,8 +114,9 @@ POINT Win32TextControl::PointOfPosition(std::size_t position) const {
     const std::size_t column = editor_.ColumnOf(position);
     const auto row = static_cast<long long>(line) - static_cast<long long>(topLine_);
     const auto cell = static_cast<long long>(column) - static_cast<long long>(leftColumn_);
-    return POINT{static_cast<LONG>(std::clamp<long long>(margin_ + cell * cellWidth_, -32000, 32000)),
-                 static_cast<LONG>(std::clamp<long long>(row * lineHeight_, -32000, 32000))};
+    return POINT{
+        static_cast<LONG>(std::clamp<long long>(margin_ + cell * cellWidth_, -32000, 32000)),
+        static_cast<LONG>(std::clamp<long long>(row * lineHeight_, -32000, 32000))};
 }
 
 void Win32TextControl::PlaceSystemCaret() {
@@ -133,8 +135,8 @@ std::size_t Win32TextControl::PositionAtPoint(int x, int y) const {
     const long long row = y < 0 ? -1 - (-y - 1) / lineHeight_ : y / lineHeight_;
     const long long line = std::max<long long>(0, static_cast<long long>(topLine_) + row);
     const long long cell = (x - margin_ + cellWidth_ / 2) / cellWidth_;
-    const long long column = std::max<long long>(0, static_cast<long long>(leftColumn_) +
-                                                        (x < margin_ ? 0 : cell));
+    const long long column =
+        std::max<long long>(0, static_cast<long long>(leftColumn_) + (x < margin_ ? 0 : cell));
     return editor_.PositionAtColumn(static_cast<std::size_t>(line),
                                     static_cast<std::size_t>(column));
 }
@@ -238,9 +240,11 @@ void Win32TextControl::Paint() {
     ::SetTextColor(dc, ::GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
 
     const std::size_t lines = editor_.Text().LineCount();
-    const auto firstRow = static_cast<std::size_t>(std::max<LONG>(0, paint.Area().top) / lineHeight_);
+    const auto firstRow =
+        static_cast<std::size_t>(std::max<LONG>(0, paint.Area().top) / lineHeight_);
     int y = static_cast<int>(firstRow) * lineHeight_;
-    for (std::size_t line = topLine_ + firstRow; y < paint.Area().bottom; ++line, y += lineHeight_) {
+    for (std::size_t line = topLine_ + firstRow; y < paint.Area().bottom;
+         ++line, y += lineHeight_) {
         if (line >= lines) {
             RECT rest{client.left, y, client.right, client.bottom};
             ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rest, nullptr, 0, nullptr);
@@ -285,11 +289,12 @@ void Win32TextControl::PaintLine(HDC dc, std::size_t line, int y, const RECT& cl
     std::vector<INT> advances;
     std::size_t i = 0;
     while (i < slice.glyphs.size()) {
-        const bool selected = showSelection && slice.positions[i] >= selStart && slice.positions[i] < selEnd;
+        const bool selected =
+            showSelection && slice.positions[i] >= selStart && slice.positions[i] < selEnd;
         std::size_t end = i;
         advances.clear();
-        while (end < slice.glyphs.size() &&
-               (showSelection && slice.positions[end] >= selStart && slice.positions[end] < selEnd) == selected) {
+        while (end < slice.glyphs.size() && (showSelection && slice.positions[end] >= selStart &&
+                                             slice.positions[end] < selEnd) == selected) {
             advances.push_back(static_cast<INT>(slice.widths[end]) * cellWidth_);
             ++end;
         }
