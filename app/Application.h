@@ -50,7 +50,6 @@ public:
     const RegionalFormats& Formats() const override { return formats_; }
     void ShowException(std::exception_ptr error) noexcept override;
 
-    const std::wstring& Title() const { return title_; }
     void RereadRegionalFormats();
 
     // The standard error box for the exception being handled (call from inside a catch).

@@ -12,11 +12,6 @@ constexpr bool IsLowSurrogate(char16_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-// True when `second` completes the pair that `first` opens.
-constexpr bool IsSurrogatePair(char16_t first, char16_t second) {
-    return IsHighSurrogate(first) && IsLowSurrogate(second);
-}
-
 constexpr char16_t FoldAZ(char16_t unit) {
     return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + (u'a' - u'A')) : unit;
 }

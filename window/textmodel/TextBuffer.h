@@ -1,7 +1,7 @@
 #pragma once
 // The view's text in memory: UTF-16 units kept in large chunks, with the position at which each
-// line starts. Lines end at CR LF, as in the system's edit control; a lone CR or LF is an
-// ordinary character of its line.
+// line starts. Lines end at CR LF, as in the system's text boxes; a lone CR or LF is an ordinary
+// character of its line.
 //
 // Made for a text that grows at its end by millions of lines while it is on screen: appending
 // copies the new units into the last chunk and notes the new line starts, so its cost does not
@@ -76,7 +76,6 @@ private:
     void InsertUnits(std::size_t position, std::u16string_view text);
     std::u16string& NewChunk();
     void RecountChunkStarts();
-    void NoteColumns(std::size_t line);
 
     std::vector<std::u16string> chunks_;
     std::vector<std::size_t> chunkStarts_;
