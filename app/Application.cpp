@@ -2,6 +2,7 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "app/ApplicationTitle.h"
 #include "app/ErrorText.h"
@@ -47,6 +48,41 @@ std::u16string MessageOf(std::exception_ptr error) {
         return u"Unknown error";
     }
 }
+
+// Every window of the program the user could reach (visible and enabled), disabled for as long
+// as this lives and enabled again afterwards; windows that were disabled already stay so.
+class ProgramWindowsDisabled {
+public:
+    ProgramWindowsDisabled() {
+        ::EnumThreadWindows(::GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(&windows_));
+        for (HWND window : windows_) {
+            ::EnableWindow(window, FALSE);
+        }
+    }
+    ~ProgramWindowsDisabled() {
+        for (HWND window : windows_) {
+            if (::IsWindow(window)) {
+                ::EnableWindow(window, TRUE);
+            }
+        }
+    }
+    ProgramWindowsDisabled(const ProgramWindowsDisabled&) = delete;
+    ProgramWindowsDisabled& operator=(const ProgramWindowsDisabled&) = delete;
+
+private:
+    static BOOL CALLBACK Collect(HWND window, LPARAM windows) noexcept {
+        if (::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+            try {
+                reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+            } catch (...) {
+                return FALSE;
+            }
+        }
+        return TRUE;
+    }
+
+    std::vector<HWND> windows_;
+};
 
 }  // namespace
 
@@ -124,7 +160,21 @@ void Application::ShowErrorBox(std::u16string_view message) noexcept {
         }
         errorBoxOpen_ = true;
         const std::wstring wide = ToWide(text);
-        ::MessageBoxW(mainWindow_.window, wide.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+        // Owned by the window in front (the trace window, or a box or dialog of its own), and
+        // modal to the whole program: nothing underneath can be ended or used meanwhile.
+        HWND active = ::GetActiveWindow();
+        HWND owner = active != nullptr ? active : mainWindow_.window;
+        HWND focus = ::GetFocus();
+        {
+            const ProgramWindowsDisabled disabled;
+            ::MessageBoxW(owner, wide.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+        }
+        if (active != nullptr && ::IsWindow(active)) {
+            ::SetActiveWindow(active);
+        }
+        if (focus != nullptr && ::IsWindow(focus)) {
+            ::SetFocus(focus);
+        }
     } catch (...) {
     }
     errorBoxOpen_ = false;

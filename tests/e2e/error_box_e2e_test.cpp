@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "E2eSupport.h"
+#include "UserInput.h"
 #include "window/ControlIds.h"
 
 namespace e2e {
@@ -39,6 +40,27 @@ TEST_F(ErrorBox, ShowsTheRangeErrorWithTheApplicationTitleAndAnswersTheSenderAtO
     PressOk(box);
     EXPECT_TRUE(::IsWindowEnabled(trace.Window()));
     EXPECT_EQ(View(trace), "");
+}
+
+TEST_F(ErrorBox, IsModalToTheWholeProgramAlsoOverAnotherBox) {
+    // The "not found" box is open (the trace window is disabled under it) when a bad trace
+    // arrives: the error box goes on top of it, and neither can be ended before it.
+    SetEditText(trace.Control(orsk::kIdEdtSearchFor), L"absent");
+    ClickButton(trace.Control(orsk::kIdBtnSearch));
+    HWND notFound = WaitForWindow(trace.ProcessId(), L"#32770", L"Information");
+    ASSERT_NE(notFound, nullptr);
+    HWND box = RefuseOneTrace();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), notFound);
+    EXPECT_FALSE(::IsWindowEnabled(notFound));
+    EXPECT_FALSE(::IsWindowEnabled(trace.Window()));
+
+    PressOk(box);
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(notFound) != FALSE; }));
+    EXPECT_FALSE(::IsWindowEnabled(trace.Window()));  // still under the "not found" box
+    PressOk(notFound);
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(trace.Window()) != FALSE; }));
+    EXPECT_EQ(SendTrace(trace.Window(), 1, "still accepting").reply, 1);
 }
 
 TEST_F(ErrorBox, OtherSendersAreServedWhileTheBoxIsOpen) {
