@@ -29,6 +29,38 @@ std::wstring FullPathOf(const std::wstring& path) {
     return full;
 }
 
+// The chosen file, created when SaveView has the bytes for it.
+class NewFile final : public SavedFile {
+public:
+    explicit NewFile(std::wstring fullPath) : fullPath_(std::move(fullPath)) {}
+
+    void Create() override {
+        file_ = FileHandle(::CreateFileW(fullPath_.c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file_) {
+            const DWORD code = ::GetLastError();
+            throw TraceError("Cannot create file \"" + Utf16ToUtf8(FromWide(fullPath_)) + "\". " +
+                             Utf16ToUtf8(SystemErrorText(code)));
+        }
+    }
+
+    // One write: a failure leaves what was written so far.
+    void Write(std::string_view bytes) override {
+        DWORD written = 0;
+        const bool wrote = bytes.size() <= MAXDWORD &&
+                           ::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                       &written, nullptr) &&
+                           written == bytes.size();
+        if (!wrote) {
+            throw TraceError("Stream write error");
+        }
+    }
+
+private:
+    std::wstring fullPath_;
+    unique_file file_;
+};
+
 }  // namespace
 
 bool TOrskTraceForm::ChooseSavePath() {
@@ -66,25 +98,13 @@ void TOrskTraceForm::actSaveToFileExecute() {
     if (!ChooseSavePath()) {
         return;
     }
-    const std::wstring fullPath = FullPathOf(lastSavePath_);
-    const unique_file file =
-        FileHandle(::CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD code = ::GetLastError();
-        throw TraceError("Cannot create file \"" + Utf16ToUtf8(FromWide(fullPath)) + "\". " +
-                         Utf16ToUtf8(SystemErrorText(code)));
+    // The dialog ran a message loop of its own: the window may have been closed meanwhile.
+    if (Handle() == nullptr || !::IsWindow(memTrace_)) {
+        return;
     }
     // Traces that arrived while the dialog was open are in the view by now and are saved too.
-    const std::string bytes = EncodeSavedFile(textArea_->ReadAll(), Win32AnsiCodePage());
-    DWORD written = 0;
-    const bool wrote = bytes.size() <= MAXDWORD &&
-                       ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                   &written, nullptr) &&
-                       written == bytes.size();
-    if (!wrote) {
-        throw TraceError("Stream write error");
-    }
+    NewFile file(FullPathOf(lastSavePath_));
+    SaveView(*textArea_, Win32AnsiCodePage(), file);
 }
 
 }  // namespace orsk

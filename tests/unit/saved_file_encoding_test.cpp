@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
+#include <vector>
+
+#include "tests/support/MemoryTextArea.h"
 
 namespace orsk {
 namespace {
@@ -82,6 +86,38 @@ TEST(SavedFileEncoding, WritesUtf8WithAByteOrderMarkWhenAnyCharacterWouldChange)
 TEST(SavedFileEncoding, AnEmptyViewIsAnEmptyFile) {
     const FakeAnsiCodePage ansi;
     EXPECT_EQ(EncodeSavedFile(u"", ansi), "");
+}
+
+// Records what happens to the file, in order.
+class RecordingFile final : public SavedFile {
+public:
+    void Create() override { steps.push_back("create"); }
+    void Write(std::string_view bytes) override { steps.push_back("write " + std::string(bytes)); }
+    std::vector<std::string> steps;
+};
+
+// A view whose text cannot be read: memory ran out while copying it.
+class UnreadableView final : public TextArea {
+public:
+    std::u16string ReadAll() const override { throw std::bad_alloc(); }
+    std::size_t Length() const override { return 1; }
+    bool LastLineIsEmpty() const override { return false; }
+    void Append(std::u16string_view) override {}
+    void ReplaceAll(std::u16string_view) override {}
+    void Select(std::size_t, std::size_t) override {}
+};
+
+TEST(SaveView, CreatesTheFileOnlyOnceItsBytesExist) {
+    const FakeAnsiCodePage ansi;
+    RecordingFile file;
+    MemoryTextArea view;
+    view.Append(u"caf\u00e9\r\n");
+    SaveView(view, ansi, file);
+    EXPECT_EQ(file.steps, (std::vector<std::string>{"create", "write caf\xE9\r\n"}));
+
+    RecordingFile untouched;
+    EXPECT_THROW(SaveView(UnreadableView(), ansi, untouched), std::bad_alloc);
+    EXPECT_TRUE(untouched.steps.empty());  // an existing file would still be whole
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "window/view/SavedFileEncoding.h"
 
 #include "common/Utf8.h"
+#include "window/view/TextArea.h"
 
 namespace orsk {
 
@@ -15,6 +16,12 @@ std::string EncodeSavedFile(std::u16string_view viewText, const NarrowCodePage& 
     std::string utf8(kUtf8ByteOrderMark);
     utf8 += Utf16ToUtf8(viewText);
     return utf8;
+}
+
+void SaveView(const TextArea& view, const NarrowCodePage& ansiCodePage, SavedFile& file) {
+    const std::string bytes = EncodeSavedFile(view.ReadAll(), ansiCodePage);
+    file.Create();
+    file.Write(bytes);
 }
 
 }  // namespace orsk

@@ -24,4 +24,20 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 std::string EncodeSavedFile(std::u16string_view viewText, const NarrowCodePage& ansiCodePage);
 
+class TextArea;
+
+// The file a view is saved to.
+class SavedFile {
+public:
+    virtual ~SavedFile() = default;
+    // Creates the file, or empties an existing one; throws when it cannot.
+    virtual void Create() = 0;
+    // Writes all of `bytes`; throws when it cannot.
+    virtual void Write(std::string_view bytes) = 0;
+};
+
+// Saves the view's text to `file`. The text is read and encoded before the file is created, so
+// that a failure on the way (memory, above all, with a large view) leaves an existing file whole.
+void SaveView(const TextArea& view, const NarrowCodePage& ansiCodePage, SavedFile& file);
+
 }  // namespace orsk

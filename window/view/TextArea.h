@@ -1,9 +1,9 @@
 #pragma once
 // The seam between the trace window's logic and the control that shows the view text.
 //
-// AddTrace, ShowTraces, search and save talk only to this interface. The Win32 multi-line edit
-// control implements it in the window; MemoryTextArea implements it for the tests. Positions and
-// lengths count UTF-16 units, 0-based.
+// AddTrace, ShowTraces, search and save talk only to this interface. The view's own text control
+// (Win32TextControl) implements it in the window; MemoryTextArea implements it for the tests.
+// Positions and lengths count UTF-16 units, 0-based.
 
 #include <cstddef>
 #include <optional>
