@@ -4,7 +4,7 @@
 //
 // The formatter must never fail or hang, the block's text must be the short date plus, unless
 // the hour, minute and second are all zero, a space and the long time, and everything that is
-// not a pattern letter, an apostrophe or "/" must come out as it stands.
+// not a pattern letter, an apostrophe, "/" or ":" must come out as it stands.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -66,7 +66,8 @@ void ReplaceOneName(FuzzedDataProvider& in, std::array<std::u16string, N>& names
 
 bool HasPatternCharacter(std::u16string_view pattern) {
     for (const char16_t c : pattern) {
-        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'\'' || c == u'/') {
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'\'' || c == u'/' ||
+            c == u':') {
             return true;
         }
     }

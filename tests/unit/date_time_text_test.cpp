@@ -124,11 +124,19 @@ TEST(DateTimeText, ShortDatePatternTokens) {
         {u"yyy", {987, 1, 1, 0, 0, 0, 0}, u"987"},
         {u"yyyy", {987, 1, 1, 0, 0, 0, 0}, u"0987"},
         {u"ggyyyy", kMonday, u"2005"},
-        // The date separator here is "-"; other characters stand for themselves.
+        // The era prints nothing and takes its gap along, but no quoted or distant blank.
+        {u"g yyyy/MM/dd", kMonday, u"2005-03-07"},
+        {u"d M gg", kMonday, u"7 3"},
+        {u"yyyy g MM", kMonday, u"2005 03"},
+        {u"yyyy g ", kMonday, u"2005"},
+        {u"' 'g d", kMonday, u" 7"},
+        {u"d' ' g", kMonday, u"7 "},
+        // The separators here are "-" and "."; other characters stand for themselves.
         {u"M/d/yyyy", kMonday, u"3-7-2005"},
         {u"dd.MM.yyyy", kMonday, u"07.03.2005"},
         {u"dddd, MMMM d, yyyy", kMonday, u"Monday, March 7, 2005"},
-        {u"hh:mm t", kMonday, u"hh:mm t"},
+        {u"hh:mm t", kMonday, u"hh.mm t"},
+        {u"d:M' d:M'", kMonday, u"7.3 d:M"},
         {u"'Day' d", kMonday, u"Day 7"},
         {u"d 'o''clock'", kMonday, u"7 o'clock"},
         {u"'it''s' d", kMonday, u"it's 7"},
@@ -140,6 +148,7 @@ TEST(DateTimeText, ShortDatePatternTokens) {
         {u"", kMonday, u""}};
     RegionalFormats formats = RegionalFormats::EnglishUnitedStates();
     formats.dateSeparator = u"-";
+    formats.timeSeparator = u".";
     for (const PatternCase& c : cases) {
         formats.shortDatePattern = c.pattern;
         EXPECT_EQ(FormatShortDate(formats, MakeTraceDate(c.when)), c.text)

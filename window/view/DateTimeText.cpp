@@ -71,6 +71,10 @@ void AppendShortDate(std::u16string& out, const RegionalFormats& formats,
                      const CivilDateTime& civil, TraceDate date) {
     const std::u16string_view pattern = formats.shortDatePattern;
     const auto month = static_cast<std::size_t>(civil.month - 1);
+    // The unquoted spaces at the end of the text so far, from spacesBegin to spacesEnd; an era
+    // at the end of the pattern takes them away. Quoted spaces and separators never count.
+    std::size_t spacesBegin = out.size();
+    std::size_t spacesEnd = out.size();
     std::size_t pos = 0;
     while (pos < pattern.size()) {
         const char16_t c = pattern[pos];
@@ -78,8 +82,17 @@ void AppendShortDate(std::u16string& out, const RegionalFormats& formats,
             pos = AppendQuoted(out, pattern, pos);
             continue;
         }
-        if (c == u'/') {
-            out.append(formats.dateSeparator);
+        if (c == u'/' || c == u':') {
+            out.append(c == u'/' ? formats.dateSeparator : formats.timeSeparator);
+            ++pos;
+            continue;
+        }
+        if (c == u' ') {
+            if (out.size() != spacesEnd) {
+                spacesBegin = out.size();
+            }
+            out.push_back(c);
+            spacesEnd = out.size();
             ++pos;
             continue;
         }
@@ -117,7 +130,14 @@ void AppendShortDate(std::u16string& out, const RegionalFormats& formats,
                 break;
             default:
                 // The era ("g", "gg") is left out: the trace dates are Gregorian, where the era
-                // would only ever add "A.D." to every line.
+                // would only ever add "A.D." to every line. Its gap goes with it, so that
+                // "g yyyy" or "yyyy g" leaves no space at the start or the end.
+                while (pos < pattern.size() && pattern[pos] == u' ') {
+                    ++pos;
+                }
+                if (pos == pattern.size() && out.size() == spacesEnd) {
+                    out.resize(spacesBegin);
+                }
                 break;
         }
     }

@@ -8,8 +8,12 @@
 //   M MM MMM MMMM   month, month with leading zero, abbreviated and full month name
 //   y yy yyyy       year in century without and with leading zero, full year (yyy and
 //                   five y's give the full year too)
+//   g gg            era, which prints nothing (the dates are Gregorian) and takes the
+//                   unquoted spaces right after it; an era that ends the pattern, or is
+//                   followed by nothing but spaces, takes those right before it as well
 //   '...'           quoted literal ('' inside or outside quotes is one apostrophe)
 //   /               the locale's date separator
+//   :               the locale's time separator
 // Every other character stands for itself. The long time is not the locale's time pattern but
 // is built from three flags: "h" or "hh" (leading zero), ":mm:ss", and with a 12-hour clock the
 // AM/PM marker before the time followed by a space, or after it preceded by a space; ":" is the
