@@ -9,6 +9,7 @@
 #include "app/Win32RegionalFormats.h"
 #include "common/TraceError.h"
 #include "common/Utf8.h"
+#include "window/win32/Win32Error.h"
 #include "window/win32/Win32Text.h"
 
 namespace orsk {
@@ -98,10 +99,16 @@ Application::Application(HINSTANCE instance) : instance_(instance) {
     windowClass.hIcon = ::LoadIconW(instance, L"MAINICON");
     windowClass.lpszClassName = kApplicationWindowClass;
     ::RegisterClassExW(&windowClass);
-    // A hidden top-level window: it receives the settings broadcasts, which never reach
+    // A top-level window of no size: it carries the task bar button (with the title and the
+    // icon), owns the trace window, and receives the settings broadcasts, which never reach
     // message-only windows.
-    ::CreateWindowExW(0, kApplicationWindowClass, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                      nullptr, instance, this);
+    ::CreateWindowExW(0, kApplicationWindowClass, title_.c_str(),
+                      WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                      ::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 0,
+                      0, nullptr, nullptr, instance, this);
+    if (Handle() == nullptr) {
+        ThrowWin32Error("CreateWindowExW");
+    }
 }
 
 LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -109,7 +116,62 @@ LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RereadRegionalFormats();
         return 0;
     }
-    return ::DefWindowProcW(Handle(), message, wParam, lParam);
+    switch (message) {
+        case WM_SYSCOMMAND:
+            return WMSysCommand(wParam, lParam);
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) {
+                ActivateMainWindow();
+            }
+            return 0;
+        case WM_CLOSE:
+            // Close from the task bar or Alt+F4 on the button: the trace window closes, and
+            // with it the program.
+            if (mainWindow_.window != nullptr) {
+                ::PostMessageW(mainWindow_.window, WM_CLOSE, 0, 0);
+            }
+            return 0;
+        default:
+            return ::DefWindowProcW(Handle(), message, wParam, lParam);
+    }
+}
+
+LRESULT Application::WMSysCommand(WPARAM command, LPARAM lParam) {
+    const LRESULT result = ::DefWindowProcW(Handle(), WM_SYSCOMMAND, command, lParam);
+    switch (command & 0xFFF0) {
+        case SC_MINIMIZE:
+            // The trace window goes with its button, and comes back with it.
+            if (mainWindow_.window != nullptr && ::IsWindowVisible(mainWindow_.window)) {
+                ::ShowWindow(mainWindow_.window, SW_HIDE);
+                mainHiddenWhileMinimized_ = true;
+            }
+            break;
+        case SC_RESTORE:
+            if (mainHiddenWhileMinimized_ && mainWindow_.window != nullptr) {
+                mainHiddenWhileMinimized_ = false;
+                ::ShowWindow(mainWindow_.window, SW_SHOW);
+            }
+            ActivateMainWindow();
+            break;
+        default:
+            break;
+    }
+    return result;
+}
+
+// The task bar button or Alt+Tab activated the application window: the window the user works
+// in takes over (the trace window, or a box or dialog open over it).
+void Application::ActivateMainWindow() {
+    if (::IsIconic(Handle()) || mainWindow_.window == nullptr) {
+        return;
+    }
+    HWND target = ::GetLastActivePopup(mainWindow_.window);
+    if (target == nullptr || !::IsWindowVisible(target) || !::IsWindowEnabled(target)) {
+        target = mainWindow_.window;
+    }
+    if (::IsWindowVisible(target) && ::IsWindowEnabled(target)) {
+        ::SetActiveWindow(target);
+    }
 }
 
 LRESULT Application::MessageFailed(std::exception_ptr error) noexcept {
@@ -181,17 +243,21 @@ void Application::ShowErrorBox(std::u16string_view message) noexcept {
 }
 
 int Application::Run(int showCommand) {
+    // The task bar button first: the application window, shown but of no size.
     switch (showCommand) {
-        case SW_SHOWMAXIMIZED:
         case SW_SHOWMINIMIZED:
         case SW_MINIMIZE:
         case SW_SHOWMINNOACTIVE:
+            // Started minimised: only the button; the trace window appears when it is restored.
+            ::ShowWindow(Handle(), SW_SHOWMINNOACTIVE);
+            mainHiddenWhileMinimized_ = true;
             break;
         default:
-            showCommand = SW_SHOWNORMAL;
+            ::ShowWindow(Handle(), SW_SHOWNA);
+            ::ShowWindow(mainWindow_.window,
+                         showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+            ::UpdateWindow(mainWindow_.window);
     }
-    ::ShowWindow(mainWindow_.window, showCommand);
-    ::UpdateWindow(mainWindow_.window);
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

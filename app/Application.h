@@ -1,7 +1,8 @@
 #pragma once
 // The application object: its title, the standard error box, the regional formats (read at start
-// and again on every settings broadcast) and the message loop. It owns the hidden application
-// window that receives the platform's broadcasts, and it is the trace window's host.
+// and again on every settings broadcast) and the message loop. It owns the application window,
+// which carries the task bar button, owns the trace window and receives the platform's
+// broadcasts; and it is the trace window's host.
 
 #include <windows.h>
 
@@ -47,6 +48,7 @@ public:
 
     // TraceWindowHost.
     HINSTANCE Instance() const override { return instance_; }
+    HWND TaskbarWindow() const override { return Handle(); }
     const RegionalFormats& Formats() const override { return formats_; }
     void ShowException(std::exception_ptr error) noexcept override;
 
@@ -68,12 +70,15 @@ private:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT MessageFailed(std::exception_ptr error) noexcept;
+    LRESULT WMSysCommand(WPARAM command, LPARAM lParam);
+    void ActivateMainWindow();
 
     HINSTANCE instance_;
     std::wstring title_;
     RegionalFormats formats_;
     MainWindow mainWindow_;
     UINT taskbarCreatedMessage_ = 0;
+    bool mainHiddenWhileMinimized_ = false;
     bool errorBoxOpen_ = false;
     unsigned long errorsNotShown_ = 0;
 };

@@ -97,7 +97,7 @@ void TOrskTraceForm::CreateFormWindow() {
     ::CreateWindowExW(WS_EX_CONTROLPARENT, className.c_str(), caption.c_str(),
                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, description_.form.left,
                       description_.form.top, frame.right - frame.left, frame.bottom - frame.top,
-                      nullptr, nullptr, instance, this);
+                      host_.TaskbarWindow(), nullptr, instance, this);
     if (Handle() == nullptr) {
         throw TraceError("Cannot create the trace window");
     }
@@ -199,6 +199,8 @@ LRESULT TOrskTraceForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             return ::DefWindowProcW(Handle(), message, wParam, lParam);
         case WM_CTLCOLORSTATIC:
             return WMCtlColor(reinterpret_cast<HDC>(wParam));
+        case WM_SYSCOMMAND:
+            return WMSysCommand(wParam, lParam);
         case WM_CLOSE:
             ::DestroyWindow(Handle());
             return 0;
@@ -289,6 +291,17 @@ void TOrskTraceForm::WMSize(int width, int height) {
         ::EndDeferWindowPos(positions);
     }
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+LRESULT TOrskTraceForm::WMSysCommand(WPARAM command, LPARAM lParam) {
+    // Minimised, the program is its task bar button: the task bar window goes down, and this
+    // window, which it owns, is hidden with it.
+    HWND taskbar = host_.TaskbarWindow();
+    if ((command & 0xFFF0) == SC_MINIMIZE && taskbar != nullptr) {
+        ::SendMessageW(taskbar, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return 0;
+    }
+    return ::DefWindowProcW(Handle(), WM_SYSCOMMAND, command, lParam);
 }
 
 void TOrskTraceForm::WMActivate(bool active) {

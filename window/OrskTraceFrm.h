@@ -57,6 +57,7 @@ private:
     void WMCommand(HWND control, int id, int code);
     void WMSize(int width, int height);
     void WMActivate(bool active);
+    LRESULT WMSysCommand(WPARAM command, LPARAM lParam);
     LRESULT WMCtlColor(HDC dc);
 
     // Keyboard, the filter box's typing and the edit actions (OrskTraceFrmKeys.cpp).

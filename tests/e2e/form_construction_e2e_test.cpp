@@ -16,6 +16,7 @@ namespace {
 class TestHost final : public orsk::TraceWindowHost {
 public:
     HINSTANCE Instance() const override { return ::GetModuleHandleW(nullptr); }
+    HWND TaskbarWindow() const override { return nullptr; }
     const orsk::RegionalFormats& Formats() const override { return formats_; }
     void ShowException(std::exception_ptr) noexcept override { ++errorsShown; }
 

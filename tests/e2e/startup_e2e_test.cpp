@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "E2eSupport.h"
+#include "UserInput.h"
 #include "window/ControlIds.h"
 
 namespace e2e {
@@ -75,6 +76,41 @@ TEST(StartUp, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
 TEST(StartUp, TheCloseButtonEndsTheProgramWithExitCodeZero) {
     TraceWindowProcess trace;
     ClickButton(trace.Control(kIdBtnClose));
+    EXPECT_EQ(trace.WaitForExit(10000), 0u);
+}
+
+// The task bar button is the application's: a window of no size captioned with the application
+// title owns the trace window, which so has no button of its own.
+TEST(StartUp, TheTaskBarButtonIsTheApplicationsAndMinimisesRestoresAndClosesTheProgram) {
+    TraceWindowProcess trace;
+    HWND button = ::GetWindow(trace.Window(), GW_OWNER);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(ToUtf8(ReadText(button)), "Orsktrace");
+    EXPECT_TRUE(::IsWindowVisible(button));
+    EXPECT_EQ(::GetWindow(button, GW_OWNER), nullptr);
+    EXPECT_EQ(::GetWindowLongW(button, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    EXPECT_EQ(::GetWindowLongW(trace.Window(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+
+    // The trace window's minimise box takes the button down, and the window with it; traces
+    // still arrive.
+    ::PostMessageW(trace.Window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(
+        WaitUntil([&] { return ::IsIconic(button) && !::IsWindowVisible(trace.Window()); }));
+    EXPECT_EQ(SendTrace(trace.Window(), 1, "while minimised").reply, 1);
+
+    // A click on the button restores both, and the trace window is the active one.
+    ::PostMessageW(button, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(
+        WaitUntil([&] { return !::IsIconic(button) && ::IsWindowVisible(trace.Window()); }));
+    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == trace.Window(); }));
+    EXPECT_EQ(WithoutDates(View(trace)), Block("while minimised"));
+
+    // Alt+Tab to the button hands the activation on to the trace window.
+    ::SetForegroundWindow(button);
+    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == trace.Window(); }));
+
+    // Close from the task bar ends the program.
+    ::PostMessageW(button, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(trace.WaitForExit(10000), 0u);
 }
 
