@@ -59,6 +59,8 @@ TOrskTraceForm::TOrskTraceForm(TraceWindowHost& host)
     if (textArea_ == nullptr) {
         throw TraceError("Cannot create the trace window's text area");
     }
+    // A user's edit that fails (memory, above all) is reported like every other failure.
+    textArea_->SetFailureHandler([this](std::exception_ptr error) { host_.ShowException(error); });
     view_ = std::make_unique<TraceView>(*textArea_, tblTrace_, LocalNow,
                                         [this] { return WindowText(cbFilter_); });
     view_->SetRegionalFormats(host_.Formats());

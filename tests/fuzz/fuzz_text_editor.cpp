@@ -7,6 +7,7 @@
 // anchor in the text, never stop a caret move inside a CR LF or a surrogate pair it did not
 // start in, give back the text from before an edit on Undo and the text after it on a second
 // Undo, forget the edit when the program adds text, and never find a position beyond a column.
+// An edit run out of memory at one of its allocations must leave the editor exactly as it was.
 //
 // Input: a sequence of operations, each an opcode byte and its arguments. Units come from a
 // small alphabet rich in line-break halves, tabs and surrogate halves.
@@ -14,6 +15,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -126,6 +129,47 @@ void CheckEditor(const orsk::TextEditor& editor) {
     }
 }
 
+// The same text, line index, selection, modified flag and undo.
+bool SameEditor(const orsk::TextEditor& a, const orsk::TextEditor& b) {
+    if (a.Text().ReadAll() != b.Text().ReadAll() || a.Anchor() != b.Anchor() ||
+        a.Caret() != b.Caret() || a.Modified() != b.Modified() || a.CanUndo() != b.CanUndo() ||
+        a.Text().LineCount() != b.Text().LineCount()) {
+        return false;
+    }
+    for (std::size_t line = 0; line < a.Text().LineCount(); ++line) {
+        if (a.Text().LineStart(line) != b.Text().LineStart(line) ||
+            a.Text().LineLength(line) != b.Text().LineLength(line)) {
+            return false;
+        }
+    }
+    orsk::TextEditor aUndone = a;
+    orsk::TextEditor bUndone = b;
+    aUndone.Undo();
+    bUndone.Undo();
+    return aUndone.Text().ReadAll() == bUndone.Text().ReadAll() &&
+           aUndone.Anchor() == bUndone.Anchor() && aUndone.Caret() == bUndone.Caret();
+}
+
+// Runs an edit that fails at its allocation `failAt` (0: none). Gives what the edit returned,
+// or nothing when it failed, having checked that the failure left the editor as it was.
+template <class Edit>
+std::optional<bool> Attempt(orsk::TextEditor& editor, std::size_t failAt, Edit edit) {
+    if (failAt == 0) {
+        return edit();
+    }
+    const orsk::TextEditor before = editor;
+    orsk::AllocationFaults::countdown = failAt;
+    try {
+        const bool result = edit();
+        orsk::AllocationFaults::countdown = 0;
+        return result;
+    } catch (const std::bad_alloc&) {
+        orsk::AllocationFaults::countdown = 0;
+        ORSK_FUZZ_CHECK(SameEditor(editor, before));
+        return std::nullopt;
+    }
+}
+
 void RunBuffer(Script& script) {
     orsk::TextBuffer buffer;
     std::u16string model;
@@ -184,6 +228,8 @@ void RunEditor(Script& script) {
     orsk::TextEditor editor;
     for (int step = 0; step < 96 && script.More(); ++step) {
         const std::uint8_t op = script.Byte();
+        // Bit 0x40 runs the step's edit out of memory at one of its first allocations.
+        const std::size_t failAt = (op & 0x40) != 0 ? script.Byte() % 8 + 1 : 0;
         const std::u16string before = editor.Text().ReadAll();
         const bool wasInside =
             Inside(editor.Text(), editor.Caret()) || Inside(editor.Text(), editor.Anchor());
@@ -207,34 +253,50 @@ void RunEditor(Script& script) {
             case 4: {
                 const std::u16string unit = script.Units(1);
                 const bool overSelection = editor.HasSelection();
-                editor.TypeCharacter(unit.empty() ? u'x' : unit[0]);
-                edited = overSelection;  // typing alone may join the typing before it
+                const bool typed = Attempt(editor, failAt, [&] {
+                                       return editor.TypeCharacter(unit.empty() ? u'x' : unit[0]);
+                                   }).has_value();
+                edited = typed && overSelection;  // typing alone may join the typing before it
                 break;
             }
             case 5:
-                edited = editor.Backspace();
+                edited =
+                    Attempt(editor, failAt, [&] { return editor.Backspace(); }).value_or(false);
                 break;
             case 6:
-                edited = editor.DeleteForward();
+                edited =
+                    Attempt(editor, failAt, [&] { return editor.DeleteForward(); }).value_or(false);
                 break;
-            case 7:
-                edited = editor.ReplaceSelection(script.Units(5));
+            case 7: {
+                const std::u16string text = script.Units(5);
+                edited = Attempt(editor, failAt, [&] {
+                             return editor.ReplaceSelection(text);
+                         }).value_or(false);
                 break;
+            }
             case 8: {
                 const std::u16string text = script.Units(8);
-                editor.AppendProgramText(text);
-                ORSK_FUZZ_CHECK(editor.Text().ReadAll() == before + text);
-                ORSK_FUZZ_CHECK(!editor.CanUndo() && !editor.HasSelection());
-                ORSK_FUZZ_CHECK(editor.Caret() == editor.Length());
+                if (Attempt(editor, failAt, [&] {
+                        editor.AppendProgramText(text);
+                        return true;
+                    }).has_value()) {
+                    ORSK_FUZZ_CHECK(editor.Text().ReadAll() == before + text);
+                    ORSK_FUZZ_CHECK(!editor.CanUndo() && !editor.HasSelection());
+                    ORSK_FUZZ_CHECK(editor.Caret() == editor.Length());
+                }
                 break;
             }
             default:
                 if (op & 0x80) {
                     const std::u16string text = script.Units(8);
-                    editor.ReplaceAllProgramText(text);
-                    ORSK_FUZZ_CHECK(editor.Text().ReadAll() == text);
-                    ORSK_FUZZ_CHECK(!editor.CanUndo() && editor.Caret() == text.size());
-                } else if (editor.Undo()) {
+                    if (Attempt(editor, failAt, [&] {
+                            editor.ReplaceAllProgramText(text);
+                            return true;
+                        }).has_value()) {
+                        ORSK_FUZZ_CHECK(editor.Text().ReadAll() == text);
+                        ORSK_FUZZ_CHECK(!editor.CanUndo() && editor.Caret() == text.size());
+                    }
+                } else if (Attempt(editor, failAt, [&] { return editor.Undo(); }).value_or(false)) {
                     // Undo twice gives the text back.
                     const std::u16string undone = editor.Text().ReadAll();
                     ORSK_FUZZ_CHECK(editor.Undo());

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <new>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "window/textmodel/TextColumns.h"
+#include "window/textmodel/TextLayout.h"
 
 namespace orsk {
 namespace {
@@ -453,6 +455,75 @@ TEST(TextBuffer, RefillReusesChunksAndKeepsTheTextRight) {
     EXPECT_EQ(buffer.ChunkCount(), 0u);
     buffer.Append(u"ab\r\nc");
     EXPECT_TRUE(MatchesModel(buffer, u"ab\r\nc"));
+}
+
+TEST(TextBufferOutOfMemory, AnEditThatFailsAtAnyAllocationLeavesTheTextAsItWas) {
+    std::mt19937 random(31);
+    // Two chunks with a CR LF across their seam.
+    std::u16string twoChunks = BigText(random, kChunk + 5000);
+    twoChunks.replace(kChunk - 1, 2, u"\r\n");
+    // One full chunk that ends with the CR of a break.
+    std::u16string fullChunk = BigText(random, kChunk);
+    fullChunk.back() = u'\r';
+    const std::u16string swelling = BigText(random, 2 * kChunk + 10);
+    const std::u16string small = u"ab\r\ncd\tef\r\ngh";
+    constexpr std::size_t kAll = std::u16string::npos;
+
+    struct Case {
+        const char* name;
+        const std::u16string& before;
+        std::size_t start;  // at the end: an append
+        std::size_t length;
+        std::u16string_view text;
+    };
+    const Case cases[] = {
+        {"breaks added inside a line", small, 5, 2, u"XY\r\nZ\r\n"},
+        {"a break deleted", small, 2, 2, u""},
+        {"an insertion between CR and LF", small, 3, 0, u"x"},
+        {"everything from a place deleted", small, 4, kAll, u""},
+        {"an append completing a break", small, small.size(), 0, u"\r\n\t\r"},
+        {"an edit across the chunk seam and its break", twoChunks, kChunk - 3, 6, u"\r\nQ"},
+        {"an append that starts a chunk with an LF", fullChunk, kChunk, 0, u"\nxy\r\nz"},
+        {"a paste that swells a chunk beyond two", twoChunks, 10, 0, swelling},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextBuffer buffer;
+        for (std::size_t at = 0; at < c.before.size(); at += 300000) {
+            buffer.Append(std::u16string_view(c.before).substr(at, 300000));
+        }
+        const std::size_t stride = c.before.size() > 1000 ? 997 : 1;
+        const std::size_t widest = buffer.WidestLineColumns();
+        std::size_t failures = 0;
+        for (bool done = false; !done; ++failures) {
+            ASSERT_LT(failures, 100u);
+            AllocationFaults::countdown = failures + 1;
+            try {
+                buffer.Replace(c.start, c.length, c.text);
+                done = true;
+            } catch (const std::bad_alloc&) {
+            }
+            AllocationFaults::countdown = 0;
+            if (!done) {
+                ASSERT_TRUE(MatchesModel(buffer, c.before, stride, {c.start}))
+                    << "failing at allocation " << failures + 1;
+                ASSERT_EQ(buffer.WidestLineColumns(), widest) << failures + 1;
+            }
+        }
+        EXPECT_GT(failures, 1u);
+        std::u16string after = c.before;
+        ModelReplace(after, c.start, c.length, c.text);
+        EXPECT_TRUE(MatchesModel(buffer, after, stride, {c.start, c.start + c.text.size()}));
+    }
+}
+
+TEST(TextLayout, ALineBeyondTheTextSlicesToNothing) {
+    TextBuffer buffer;
+    buffer.Append(u"ab\r\n\tcd");
+    EXPECT_EQ(SliceLine(buffer, 1, 4, 5).glyphs, u" c");
+    for (const std::size_t line : {std::size_t{2}, std::size_t{5000}}) {
+        EXPECT_TRUE(SliceLine(buffer, line, 0, 80).glyphs.empty()) << "line " << line;
+    }
 }
 
 TEST(TextBufferWidestLine, CountsTabStopsAndSurrogatePairs) {

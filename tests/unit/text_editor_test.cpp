@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <new>
 #include <random>
 #include <string>
 #include <string_view>
@@ -458,6 +459,130 @@ TEST(TextEditorColumns, PositionAtColumnIsTheLastPositionNotBeyondTheColumn) {
                     << "round " << round << " column " << column;
             }
         }
+    }
+}
+
+// Everything the user and the screen can tell of an editor: its text, a line index that agrees
+// with the text, the selection, the modified flag, and what Undo would do.
+testing::AssertionResult SameEditor(const TextEditor& actual, const TextEditor& expected) {
+    const TextBuffer& lines = actual.Text();
+    const std::u16string text = lines.ReadAll();
+    if (text != expected.Text().ReadAll()) {
+        return testing::AssertionFailure() << "the text differs";
+    }
+    // A line starts after every CR LF and nowhere else.
+    std::size_t line = 0;
+    for (std::size_t p = 0; p <= text.size(); ++p) {
+        if (p >= 2 && text[p - 2] == u'\r' && text[p - 1] == u'\n') {
+            if (++line >= lines.LineCount() || lines.LineStart(line) != p ||
+                lines.LineStart(line - 1) + lines.LineLength(line - 1) != p - 2) {
+                return testing::AssertionFailure() << "the line starting at " << p << " is amiss";
+            }
+        }
+        if (lines.LineOf(p) != line) {
+            return testing::AssertionFailure() << "LineOf(" << p << ") " << lines.LineOf(p);
+        }
+    }
+    if (lines.LineCount() != line + 1 ||
+        lines.LineStart(line) + lines.LineLength(line) != text.size()) {
+        return testing::AssertionFailure()
+               << lines.LineCount() << " lines, " << line + 1 << " in the text";
+    }
+    if (actual.Anchor() != expected.Anchor() || actual.Caret() != expected.Caret() ||
+        actual.Modified() != expected.Modified() || actual.CanUndo() != expected.CanUndo()) {
+        return testing::AssertionFailure() << "selection " << actual.Anchor() << "-"
+                                           << actual.Caret() << " or the undo state differs";
+    }
+    TextEditor actualUndone = actual;
+    TextEditor expectedUndone = expected;
+    actualUndone.Undo();
+    expectedUndone.Undo();
+    if (actualUndone.Text().ReadAll() != expectedUndone.Text().ReadAll() ||
+        actualUndone.Anchor() != expectedUndone.Anchor() ||
+        actualUndone.Caret() != expectedUndone.Caret()) {
+        return testing::AssertionFailure() << "Undo does something else";
+    }
+    return testing::AssertionSuccess();
+}
+
+TEST(TextEditorOutOfMemory, AnEditThatFailsAtAnyAllocationChangesNothing) {
+    // Two chunks with a CR LF across their seam: the next line starts at kSeam + 1.
+    constexpr std::size_t kSeam = TextBuffer::kChunkUnits;
+    std::u16string big(kSeam + 3000, u'x');
+    big.replace(kSeam - 1, 2, u"\r\n");
+    big.replace(kSeam - 40, 2, u"\r\n");
+    constexpr std::u16string_view kSmall = u"ab\r\ncd\r\nef\U0001F600g";
+
+    using Step = void (*)(TextEditor&);
+    struct Case {
+        const char* name;
+        std::u16string_view text;
+        std::size_t anchor;
+        std::size_t caret;
+        Step before;  // what happened first, such as the edit to undo
+        Step edit;
+    };
+    const Step nothing = [](TextEditor&) {};
+    const Case cases[] = {
+        {"a paste over a selection across breaks", kSmall, 1, 7, nothing,
+         [](TextEditor& e) { e.ReplaceSelection(u"X\r\nY"); }},
+        {"typing that goes on from the typing before", kSmall, 1, 1,
+         [](TextEditor& e) { e.TypeCharacter(u'x'); },
+         [](TextEditor& e) { e.TypeCharacter(u'y'); }},
+        {"Enter", kSmall, 6, 6, nothing, [](TextEditor& e) { e.TypeText(u"\r\n"); }},
+        {"Backspace over a break", kSmall, 4, 4, nothing, [](TextEditor& e) { e.Backspace(); }},
+        {"Delete of a surrogate pair", kSmall, 10, 10, nothing,
+         [](TextEditor& e) { e.DeleteForward(); }},
+        {"Undo of a paste", kSmall, 0, 3, [](TextEditor& e) { e.ReplaceSelection(u"\r\nP\r"); },
+         [](TextEditor& e) { e.Undo(); }},
+        {"Undo of an undo", kSmall, 2, 8,
+         [](TextEditor& e) {
+             e.ReplaceSelection(u"P");
+             e.Undo();
+         },
+         [](TextEditor& e) { e.Undo(); }},
+        {"a paste across the chunk seam", big, 3, 3,
+         [](TextEditor& e) {
+             e.TypeCharacter(u'x');  // an edit to keep for Undo
+             e.Select(kSeam - 40, kSeam + 3);
+         },
+         [](TextEditor& e) { e.ReplaceSelection(u"\nQ\r"); }},
+        {"Undo across the chunk seam", big, kSeam - 41, kSeam + 2,
+         [](TextEditor& e) { e.ReplaceSelection(u"\nQ\r"); }, [](TextEditor& e) { e.Undo(); }},
+        {"program text added", kSmall, 2, 2, [](TextEditor& e) { e.TypeCharacter(u'\r'); },
+         [](TextEditor& e) { e.AppendProgramText(u"\nlog\r\n"); }},
+        {"program text removed", big, 5, 5, [](TextEditor& e) { e.TypeCharacter(u'\r'); },
+         [](TextEditor& e) { e.RemoveProgramTextFrom(kSeam - 30); }},
+        {"all the text replaced", big, 5, 5, [](TextEditor& e) { e.TypeCharacter(u'\r'); },
+         [](TextEditor& e) { e.ReplaceAllProgramText(u"new\r\n"); }},
+        {"the text cleared for a refill", big, 5, 5, [](TextEditor& e) { e.Backspace(); },
+         [](TextEditor& e) { e.ClearForRefill(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextEditor editor = EditorWith(c.text);
+        editor.Select(c.anchor, c.caret);
+        c.before(editor);
+        const TextEditor before = editor;
+        TextEditor after = editor;
+        c.edit(after);
+
+        std::size_t failures = 0;
+        for (bool done = false; !done; ++failures) {
+            ASSERT_LT(failures, 100u);
+            AllocationFaults::countdown = failures + 1;
+            try {
+                c.edit(editor);
+                done = true;
+            } catch (const std::bad_alloc&) {
+            }
+            AllocationFaults::countdown = 0;
+            if (!done) {
+                ASSERT_TRUE(SameEditor(editor, before)) << "failing at allocation " << failures + 1;
+            }
+        }
+        EXPECT_GT(failures, 1u);
+        EXPECT_TRUE(SameEditor(editor, after));
     }
 }
 

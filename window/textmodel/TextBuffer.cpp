@@ -1,6 +1,8 @@
 #include "window/textmodel/TextBuffer.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <iterator>
 
 #include "window/textmodel/TextColumns.h"
 
@@ -14,6 +16,46 @@ std::size_t ContinueColumns(std::size_t column, char16_t previous, std::u16strin
         previous = unit;
     }
     return column;
+}
+
+// Makes room for `extra` more elements, growing as push_back does, so that the inserts that
+// follow cannot fail.
+template <class T>
+void ReserveMore(std::vector<T>& list, std::size_t extra) {
+    AllocationFaults::MayAllocate();
+    if (list.capacity() - list.size() < extra) {
+        list.reserve(std::max(list.size() + extra, 2 * list.capacity()));
+    }
+}
+
+// `parts` joined, in one chunk unless that would hold more than two chunks' units: then in
+// chunks of kChunkUnits, so that later edits stay cheap.
+std::vector<std::u16string> JoinInChunks(std::initializer_list<std::u16string_view> parts) {
+    std::size_t left = 0;
+    for (const std::u16string_view part : parts) {
+        left += part.size();
+    }
+    std::vector<std::u16string> pieces;
+    if (left == 0) {
+        return pieces;
+    }
+    const std::size_t pieceUnits =
+        left > 2 * TextBuffer::kChunkUnits ? TextBuffer::kChunkUnits : left;
+    AllocationFaults::MayAllocate();
+    pieces.reserve((left + pieceUnits - 1) / pieceUnits);
+    for (std::u16string_view part : parts) {
+        while (!part.empty()) {
+            if (pieces.empty() || pieces.back().size() == pieceUnits) {
+                AllocationFaults::MayAllocate();
+                pieces.emplace_back().reserve(std::min(pieceUnits, left));
+            }
+            const std::size_t n = std::min(part.size(), pieceUnits - pieces.back().size());
+            pieces.back().append(part.substr(0, n));
+            part.remove_prefix(n);
+            left -= n;
+        }
+    }
+    return pieces;
 }
 
 }  // namespace
@@ -37,6 +79,22 @@ TextBuffer::Place TextBuffer::Locate(std::size_t position) const {
     return {chunk, position - chunkStarts_[chunk]};
 }
 
+// Counted in place rather than on a copy of the line, so that it cannot run out of memory.
+std::size_t TextBuffer::ColumnsOfLine(std::size_t line) const {
+    std::size_t position = LineStart(line);
+    const std::size_t end = position + LineLength(line);
+    std::size_t columns = 0;
+    char16_t previous = 0;
+    while (position < end) {
+        const Place place = Locate(position);
+        const std::u16string_view part = Chunk(place.chunk).substr(place.offset, end - position);
+        columns = ContinueColumns(columns, previous, part);
+        previous = part.back();
+        position += part.size();
+    }
+    return columns;
+}
+
 char16_t TextBuffer::At(std::size_t position) const {
     const Place place = Locate(position);
     return chunks_[place.chunk][place.offset];
@@ -45,6 +103,7 @@ char16_t TextBuffer::At(std::size_t position) const {
 std::u16string TextBuffer::Read(std::size_t start, std::size_t length) const {
     start = std::min(start, length_);
     length = std::min(length, length_ - start);
+    AllocationFaults::MayAllocate();
     std::u16string text(length, u'\0');
     CopyTo(start, length, text.data());
     return text;
@@ -67,6 +126,9 @@ std::size_t TextBuffer::CopyTo(std::size_t start, std::size_t length, char16_t* 
 }
 
 std::u16string& TextBuffer::NewChunk() {
+    // Room in both lists first: they never differ in length, even when memory runs out.
+    ReserveMore(chunks_, 1);
+    ReserveMore(chunkStarts_, 1);
     if (!spareChunks_.empty()) {
         chunks_.push_back(std::move(spareChunks_.back()));
         spareChunks_.pop_back();
@@ -77,6 +139,7 @@ std::u16string& TextBuffer::NewChunk() {
     std::u16string& chunk = chunks_.back();
     if (chunks_.size() > 1) {
         // A text that fills one chunk goes on growing: take the whole next chunk at once.
+        AllocationFaults::MayAllocate();
         chunk.reserve(kChunkUnits);
     }
     return chunk;
@@ -89,6 +152,7 @@ void TextBuffer::AppendUnits(std::u16string_view text) {
         const std::size_t n = std::min(text.size(), kChunkUnits - chunk.size());
         if (chunk.capacity() < chunk.size() + n) {
             // A small text grows its first chunk step by step, never beyond a chunk.
+            AllocationFaults::MayAllocate();
             chunk.reserve(std::min(kChunkUnits, std::max(chunk.size() + n, 2 * chunk.capacity())));
         }
         chunk.append(text.substr(0, n));
@@ -98,15 +162,18 @@ void TextBuffer::AppendUnits(std::u16string_view text) {
 }
 
 void TextBuffer::Append(std::u16string_view text) {
+    // Appends come by the thousand a second: rather than prepared aside, they go straight in
+    // and are taken back out when memory runs out part of the way.
     const std::size_t base = length_;
     const std::size_t lines = lineStarts_.size();
+    const std::size_t widest = widestColumns_;
     try {
         AppendUnits(text);
         AppendLinesOf(base, text);
     } catch (...) {
-        // Out of memory part of the way: the text is left as it was.
         lineStarts_.resize(lines);
         TruncateUnits(base);
+        widestColumns_ = widest;
         throw;
     }
 }
@@ -124,6 +191,9 @@ void TextBuffer::AppendLinesOf(std::size_t base, std::u16string_view text) {
         // The CR before this LF was counted as a column of the line; it is not one.
         columns = ContinueColumns(columns, previous, text.substr(segmentStart, i - segmentStart));
         widestColumns_ = std::max(widestColumns_, columns - 1);
+        if (lineStarts_.size() == lineStarts_.capacity()) {
+            AllocationFaults::MayAllocate();
+        }
         lineStarts_.push_back(base + i + 1);
         columns = 0;
         previous = 0;
@@ -152,44 +222,19 @@ void TextBuffer::TruncateUnits(std::size_t length) {
     length_ = length;
 }
 
-void TextBuffer::EraseUnits(std::size_t start, std::size_t length) {
-    Place place = Locate(start);
-    while (length > 0) {
-        std::u16string& chunk = chunks_[place.chunk];
-        const std::size_t n = std::min(length, chunk.size() - place.offset);
-        chunk.erase(place.offset, n);
-        length -= n;
-        length_ -= n;
-        if (chunk.empty()) {
-            chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
-        } else {
-            ++place.chunk;
-        }
-        place.offset = 0;
-    }
-    RecountChunkStarts();
-}
-
-void TextBuffer::InsertUnits(std::size_t position, std::u16string_view text) {
-    if (chunks_.empty() || position >= length_) {
-        AppendUnits(text);
-        return;
-    }
-    const Place place = Locate(position);
-    std::u16string& chunk = chunks_[place.chunk];
-    chunk.insert(place.offset, text);
-    length_ += text.size();
-    if (chunk.size() > 2 * kChunkUnits) {
-        // Keep chunks of a bounded size, so that later edits stay cheap.
-        std::vector<std::u16string> pieces;
-        for (std::size_t at = 0; at < chunk.size(); at += kChunkUnits) {
-            pieces.push_back(chunk.substr(at, kChunkUnits));
-        }
-        const auto where =
-            chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
-        chunks_.insert(where, std::make_move_iterator(pieces.begin()),
-                       std::make_move_iterator(pieces.end()));
-    }
+// Puts `pieces` in place of the chunks [first, end). The lists must have room for them: only
+// strings already made are moved, so this cannot fail.
+void TextBuffer::ReplaceChunks(std::size_t first, std::size_t end,
+                               std::vector<std::u16string>& pieces) {
+    const std::size_t kept = std::min(end - first, pieces.size());
+    const auto at = [&](std::size_t chunk) {
+        return chunks_.begin() + static_cast<std::ptrdiff_t>(chunk);
+    };
+    std::move(pieces.begin(), pieces.begin() + static_cast<std::ptrdiff_t>(kept), at(first));
+    chunks_.erase(at(first + kept), at(end));
+    chunks_.insert(at(first + kept),
+                   std::make_move_iterator(pieces.begin() + static_cast<std::ptrdiff_t>(kept)),
+                   std::make_move_iterator(pieces.end()));
     RecountChunkStarts();
 }
 
@@ -209,46 +254,83 @@ void TextBuffer::Replace(std::size_t start, std::size_t length, std::u16string_v
         Append(text);
         return;
     }
+    if (length == 0 && text.empty()) {
+        return;
+    }
+    // All that takes memory is made first, while the text is as it was: the new units of the
+    // chunks the edit touches, the line breaks in and around the new units, and room in the
+    // lists. Only then does the text change, by moves that cannot fail. A user's edit is rare
+    // enough that copying a chunk or two for it does not matter.
+    const Place first = Locate(start);
+    const std::size_t lastChunk = length > 0 ? Locate(start + length - 1).chunk : first.chunk;
+    const std::u16string_view before =
+        std::u16string_view(chunks_[first.chunk]).substr(0, first.offset);
+    const std::u16string_view after =
+        std::u16string_view(chunks_[lastChunk]).substr(start + length - chunkStarts_[lastChunk]);
+    std::vector<std::u16string> pieces = JoinInChunks({before, text, after});
+
     // A line starts two units after its break's CR. Every break with a unit in the replaced
     // range, or split by an insertion between its CR and LF, starts a line in
-    // [start + 1, start + length + 1]; those are dropped and the edited stretch scanned again.
-    const auto first = std::lower_bound(lineStarts_.begin(), lineStarts_.end(), start + 1);
-    const auto last = std::upper_bound(first, lineStarts_.end(), start + length + 1);
-    const auto firstIndex = static_cast<std::size_t>(first - lineStarts_.begin());
-    lineStarts_.erase(first, last);
-    for (std::size_t i = firstIndex; i < lineStarts_.size(); ++i) {
-        lineStarts_[i] = lineStarts_[i] - length + text.size();
-    }
-
-    EraseUnits(start, length);
-    InsertUnits(start, text);
-
-    auto unitAt = [&](std::size_t p) {
-        return p >= start && p - start < text.size() ? text[p - start] : At(p);
+    // [start + 1, start + length + 1]; those go, and the breaks of the new stretch come in.
+    const std::size_t newLength = length_ - length + text.size();
+    const auto unitAfterEdit = [&](std::size_t p) {
+        if (p < start) {
+            return At(p);
+        }
+        return p - start < text.size() ? text[p - start] : At(p - text.size() + length);
     };
     std::vector<std::size_t> found;
-    const std::size_t scanEnd = start + text.size();  // one past the last CR position checked
-    for (std::size_t p = start > 0 ? start - 1 : 0; p < scanEnd && p + 1 < length_; ++p) {
-        if (unitAt(p) == u'\r' && unitAt(p + 1) == u'\n') {
+    for (std::size_t p = start > 0 ? start - 1 : 0; p < start + text.size() && p + 1 < newLength;
+         ++p) {
+        if (unitAfterEdit(p) == u'\r' && unitAfterEdit(p + 1) == u'\n') {
+            if (found.size() == found.capacity()) {
+                AllocationFaults::MayAllocate();
+            }
             found.push_back(p + 2);
         }
     }
-    lineStarts_.insert(lineStarts_.begin() + static_cast<std::ptrdiff_t>(firstIndex), found.begin(),
-                       found.end());
+    const auto firstGone = std::lower_bound(lineStarts_.begin(), lineStarts_.end(), start + 1);
+    const auto endGone = std::upper_bound(firstGone, lineStarts_.end(), start + length + 1);
+    const auto firstIndex = firstGone - lineStarts_.begin();
+    const auto gone = static_cast<std::size_t>(endGone - firstGone);
+    if (found.size() > gone) {
+        ReserveMore(lineStarts_, found.size() - gone);
+    }
+    const std::size_t replacedChunks = lastChunk + 1 - first.chunk;
+    if (pieces.size() > replacedChunks) {
+        ReserveMore(chunks_, pieces.size() - replacedChunks);
+        ReserveMore(chunkStarts_, pieces.size() - replacedChunks);
+    }
 
-    const std::size_t lastEdited = LineOf(start + text.size());
+    // From here on nothing takes memory.
+    lineStarts_.erase(lineStarts_.begin() + firstIndex,
+                      lineStarts_.begin() + firstIndex + static_cast<std::ptrdiff_t>(gone));
+    for (auto i = static_cast<std::size_t>(firstIndex); i < lineStarts_.size(); ++i) {
+        lineStarts_[i] = lineStarts_[i] - length + text.size();
+    }
+    lineStarts_.insert(lineStarts_.begin() + firstIndex, found.begin(), found.end());
+    length_ = newLength;
+    ReplaceChunks(first.chunk, lastChunk + 1, pieces);
+    NoteColumnsOfEdit(start, text.size());
+}
+
+// The column figures after an edit at `start` that left `inserted` new units there.
+void TextBuffer::NoteColumnsOfEdit(std::size_t start, std::size_t inserted) {
+    const std::size_t lastEdited = LineOf(start + inserted);
     for (std::size_t line = LineOf(start); line <= lastEdited; ++line) {
-        widestColumns_ = std::max(widestColumns_, ColumnsOf(Line(line)));
+        widestColumns_ = std::max(widestColumns_, ColumnsOfLine(line));
     }
     lastUnit_ = length_ > 0 ? At(length_ - 1) : char16_t{0};
-    lastLineColumns_ = ColumnsOf(Line(LineCount() - 1));
+    lastLineColumns_ = ColumnsOfLine(LineCount() - 1);
 }
 
 void TextBuffer::Clear() {
+    AllocationFaults::MayAllocate();
+    std::vector<std::size_t> firstLine{0};
     std::vector<std::u16string>().swap(chunks_);
     std::vector<std::size_t>().swap(chunkStarts_);
     std::vector<std::u16string>().swap(spareChunks_);
-    std::vector<std::size_t>{0}.swap(lineStarts_);
+    firstLine.swap(lineStarts_);
     length_ = 0;
     widestColumns_ = 0;
     lastLineColumns_ = 0;
@@ -256,6 +338,8 @@ void TextBuffer::Clear() {
 }
 
 void TextBuffer::ClearForRefill() {
+    // Room among the spares first, so that the chunks cannot be stranded half way there.
+    ReserveMore(spareChunks_, chunks_.size());
     for (std::u16string& chunk : chunks_) {
         chunk.clear();
         spareChunks_.push_back(std::move(chunk));

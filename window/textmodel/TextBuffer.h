@@ -8,13 +8,31 @@
 // depend on how long the text already is. An edit elsewhere (the user's) costs one chunk's
 // units plus the line index. Chunks are large enough that the heap gives each its own pages,
 // so clearing the text gives its memory back to the system.
+//
+// Every change is all or nothing: when memory runs out part of the way, the text, its line
+// index and its figures stay as they were, so that a screen drawn from them never reads beyond
+// the text.
 
 #include <cstddef>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace orsk {
+
+// A seam for the tests: every place where the text model may take memory first calls
+// MayAllocate(). A test sets `countdown` to n to make the nth such call from then on throw
+// std::bad_alloc, and so runs an edit out of memory at each of its steps in turn. The program
+// leaves it at 0, where a call costs a load and a branch.
+struct AllocationFaults {
+    static inline std::size_t countdown = 0;
+    static void MayAllocate() {
+        if (countdown != 0 && --countdown == 0) {
+            throw std::bad_alloc();
+        }
+    }
+};
 
 class TextBuffer {
 public:
@@ -51,7 +69,6 @@ public:
     // leave the figure as it was until the text is cleared: it only sizes the scroll range.
     std::size_t WidestLineColumns() const { return widestColumns_; }
 
-    // Appending is all or nothing: when memory runs out the text stays as it was.
     void Append(std::u16string_view text);
     // Replaces `length` units from `start` (both clamped to the text) with `text`.
     void Replace(std::size_t start, std::size_t length, std::u16string_view text);
@@ -69,13 +86,14 @@ private:
         std::size_t offset;
     };
     Place Locate(std::size_t position) const;
+    std::size_t ColumnsOfLine(std::size_t line) const;
     void AppendUnits(std::u16string_view text);
     void AppendLinesOf(std::size_t base, std::u16string_view text);
     void TruncateUnits(std::size_t length);
-    void EraseUnits(std::size_t start, std::size_t length);
-    void InsertUnits(std::size_t position, std::u16string_view text);
     std::u16string& NewChunk();
+    void ReplaceChunks(std::size_t first, std::size_t end, std::vector<std::u16string>& pieces);
     void RecountChunkStarts();
+    void NoteColumnsOfEdit(std::size_t start, std::size_t inserted);
 
     std::vector<std::u16string> chunks_;
     std::vector<std::size_t> chunkStarts_;

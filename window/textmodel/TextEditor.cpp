@@ -180,12 +180,18 @@ void TextEditor::Replace(std::size_t start, std::size_t length, std::u16string_v
                          bool typing) {
     const bool continuesTyping = typing && undo_ && undo_->typing && length == 0 &&
                                  start == undo_->position + undo_->insertedLength;
-    if (continuesTyping) {
-        undo_->insertedLength += text.size();
-    } else {
-        undo_ = UndoRecord{start, text_.Read(start, length), text.size(), typing};
+    // The new record is made before the text changes and moved in after it has, so that
+    // running out of memory in either leaves the text and the record as they were.
+    std::optional<UndoRecord> record;
+    if (!continuesTyping) {
+        record = UndoRecord{start, text_.Read(start, length), text.size(), typing};
     }
     text_.Replace(start, length, text);
+    if (record) {
+        undo_ = std::move(record);
+    } else {
+        undo_->insertedLength += text.size();
+    }
     anchor_ = caret_ = start + text.size();
     wantedColumn_.reset();
     modified_ = true;
@@ -201,8 +207,15 @@ bool TextEditor::ReplaceSelection(std::u16string_view text) {
 }
 
 bool TextEditor::TypeCharacter(char16_t unit) {
+    return TypeText(std::u16string_view(&unit, 1));
+}
+
+bool TextEditor::TypeText(std::u16string_view units) {
+    if (!HasSelection() && units.empty()) {
+        return false;
+    }
     const std::size_t start = SelectionStart();
-    Replace(start, SelectionEnd() - start, std::u16string_view(&unit, 1), true);
+    Replace(start, SelectionEnd() - start, units, true);
     return true;
 }
 
@@ -234,14 +247,18 @@ bool TextEditor::Undo() {
     if (!undo_) {
         return false;
     }
-    const UndoRecord record = std::move(*undo_);
-    // The inverse edit becomes the record, so a second Undo redoes.
-    const std::u16string inserted = text_.Read(record.position, record.insertedLength);
+    // The inverse edit becomes the record, so a second Undo redoes. Like any edit, it reads
+    // what it needs before the text changes and touches the record only after.
+    UndoRecord& record = *undo_;
+    std::u16string inserted = text_.Read(record.position, record.insertedLength);
     text_.Replace(record.position, record.insertedLength, record.removed);
-    undo_ = UndoRecord{record.position, inserted, record.removed.size(), false};
+    const std::size_t restored = record.removed.size();
+    record.removed = std::move(inserted);
+    record.insertedLength = restored;
+    record.typing = false;
     // The restored text is selected, as the system's edit control does.
     anchor_ = record.position;
-    caret_ = record.position + record.removed.size();
+    caret_ = record.position + restored;
     wantedColumn_.reset();
     modified_ = true;
     return true;
@@ -255,13 +272,11 @@ void TextEditor::AppendProgramText(std::u16string_view text) {
 }
 
 void TextEditor::ReplaceAllProgramText(std::u16string_view text) {
-    if (text.empty()) {
-        text_.Clear();
-    } else {
-        text_.ClearForRefill();
-        text_.Append(text);
-        text_.ReleaseSpareChunks();
-    }
+    // Made aside and moved in, so that running out of memory leaves the old text whole; the
+    // old text's memory goes back as the new one takes its place.
+    TextBuffer replacement;
+    replacement.Append(text);
+    text_ = std::move(replacement);
     anchor_ = caret_ = Length();
     wantedColumn_.reset();
     undo_.reset();
@@ -301,7 +316,9 @@ std::size_t TextEditor::ColumnOf(std::size_t position) const {
 std::size_t TextEditor::PositionAtColumn(std::size_t line, std::size_t column) const {
     line = std::min(line, text_.LineCount() - 1);
     const std::size_t lineStart = text_.LineStart(line);
-    const std::size_t lineEnd = LineEndOf(line);
+    // Held to the text, like everything the screen reads by line: a line index out of step
+    // with the text must not lead beyond it.
+    const std::size_t lineEnd = std::min(LineEndOf(line), Length());
     std::size_t at = 0;
     char16_t previous = 0;
     for (std::size_t p = lineStart; p < lineEnd; ++p) {

@@ -7,6 +7,9 @@
 // Like the system's edit control: one level of undo, and undoing twice redoes; consecutive
 // typed characters undo together. Text the program adds is never part of the undo history:
 // adding it forgets the last edit, so Undo can never take program text away.
+//
+// Every change is all or nothing: when memory runs out part of the way (std::bad_alloc), the
+// text, the selection and what Undo would do are all as they were.
 
 #include <cstddef>
 #include <optional>
@@ -58,6 +61,8 @@ public:
     // The user's edits; each can be undone. They report whether the text changed.
     bool ReplaceSelection(std::u16string_view text);
     bool TypeCharacter(char16_t unit);
+    // Units typed by one key, as Enter types CR LF: one edit, never half of it.
+    bool TypeText(std::u16string_view units);
     bool Backspace();
     bool DeleteForward();
     bool DeleteSelection() { return HasSelection() && ReplaceSelection({}); }

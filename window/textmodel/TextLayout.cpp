@@ -9,8 +9,13 @@ namespace orsk {
 LineSlice SliceLine(const TextBuffer& text, std::size_t line, std::size_t firstColumn,
                     std::size_t columnCount) {
     LineSlice slice;
-    const std::size_t lineStart = text.LineStart(line);
-    const std::size_t lineLength = text.LineLength(line);
+    // Held to the text, so that a line index out of step with it draws wrong at worst, never
+    // reading beyond the text or stepping in place for ever.
+    if (line >= text.LineCount()) {
+        return slice;
+    }
+    const std::size_t lineStart = std::min(text.LineStart(line), text.Length());
+    const std::size_t lineLength = std::min(text.LineLength(line), text.Length() - lineStart);
     const std::size_t endColumn = firstColumn + columnCount;
 
     // Read in pieces: a line can be millions of units long, and only its start is needed when

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "window/view/TraceSearch.h"
 
@@ -59,9 +60,23 @@ Win32TextControl* Win32TextControl::ObjectFor(HWND window, const CREATESTRUCTW&)
     return new Win32TextControl(window);
 }
 
-LRESULT Win32TextControl::MessageFailed(std::exception_ptr) noexcept {
+void Win32TextControl::SetFailureHandler(std::function<void(std::exception_ptr)> handler) {
+    failureHandler_ = std::move(handler);
+}
+
+LRESULT Win32TextControl::MessageFailed(std::exception_ptr error) noexcept {
     // Out of memory (or a length beyond the text's limits) in the middle of an edit: the edit
-    // did not happen, and the control goes on.
+    // did not happen, and the control goes on. The owner is told; a failure while it is being
+    // told (its message box lets messages through to the control) is not told again.
+    if (failureHandler_ && !reportingFailure_) {
+        reportingFailure_ = true;
+        try {
+            failureHandler_(error);
+        } catch (...) {
+            // Nowhere left to report it: nothing may leave the window procedure.
+        }
+        reportingFailure_ = false;
+    }
     return 0;
 }
 

@@ -16,6 +16,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <exception>
+#include <functional>
 #include <string>
 
 #include "window/textmodel/TextEditor.h"
@@ -44,6 +46,10 @@ public:
     void Select(std::size_t start, std::size_t length) override;
     void BeginUpdate() override;
     void EndUpdate() override;
+
+    // Told of a message that failed, such as an edit that ran out of memory (the edit then
+    // did not happen), so that the user learns why a key or a paste did nothing.
+    void SetFailureHandler(std::function<void(std::exception_ptr)> handler);
 
 private:
     friend class Win32Window<Win32TextControl>;
@@ -102,6 +108,8 @@ private:
 
     HWND window_;
     TextEditor editor_;
+    std::function<void(std::exception_ptr)> failureHandler_;
+    bool reportingFailure_ = false;
     HFONT font_ = nullptr;
     int lineHeight_ = 16;
     int cellWidth_ = 8;

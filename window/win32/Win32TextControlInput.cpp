@@ -147,7 +147,7 @@ void Win32TextControl::Char(wchar_t unit) {
     if (unit == L'\b') {
         changed = editor_.Backspace();
     } else if (unit == L'\r') {
-        changed = editor_.TypeCharacter(u'\r') && editor_.TypeCharacter(u'\n');
+        changed = editor_.TypeText(u"\r\n");
     } else if (unit == L'\t' || (unit >= L' ' && unit != 0x7F)) {
         changed = editor_.TypeCharacter(static_cast<char16_t>(unit));
     }
