@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -19,6 +20,16 @@ constexpr UINT kRefreshDelayMs = 15;
 std::u16string_view WideView(LPARAM text) {
     const auto* chars = reinterpret_cast<const char16_t*>(text);
     return chars == nullptr ? std::u16string_view{} : std::u16string_view(chars);
+}
+
+// The edit messages' numbers are 32-bit, as the system's edit control reads them: a 32-bit
+// program's -1 arrives in a 64-bit window as 0xFFFFFFFF and must still mean -1.
+std::int32_t Int32Of(WPARAM value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+std::int32_t Int32Of(LPARAM value) {
+    return Int32Of(static_cast<WPARAM>(value));
 }
 
 LRESULT ClampToLresult(std::size_t value) {
@@ -313,9 +324,9 @@ LRESULT Win32TextControl::EditMessage(UINT message, WPARAM wParam, LPARAM lParam
             return (start > 0xFFFF || end > 0xFFFF) ? -1 : MAKELRESULT(start, end);
         }
         case EM_SETSEL: {
-            const auto start = static_cast<INT_PTR>(wParam);
-            const auto end = static_cast<INT_PTR>(lParam);
-            if (start == -1) {
+            const std::int32_t start = Int32Of(wParam);
+            const std::int32_t end = Int32Of(lParam);
+            if (start < 0) {
                 editor_.Select(editor_.Caret(), editor_.Caret());  // just deselect
             } else {
                 const std::size_t last = editor_.Length();
@@ -338,19 +349,19 @@ LRESULT Win32TextControl::EditMessage(UINT message, WPARAM wParam, LPARAM lParam
         case EM_GETLINECOUNT:
             return ClampToLresult(text.LineCount());
         case EM_LINEINDEX: {
-            const std::size_t line = static_cast<INT_PTR>(wParam) < 0
+            const std::size_t line = Int32Of(wParam) < 0
                                          ? text.LineOf(editor_.Caret())
-                                         : static_cast<std::size_t>(wParam);
+                                         : static_cast<std::size_t>(Int32Of(wParam));
             return line < text.LineCount() ? ClampToLresult(text.LineStart(line)) : -1;
         }
         case EM_LINEFROMCHAR: {
-            const std::size_t position = static_cast<INT_PTR>(wParam) < 0
+            const std::size_t position = Int32Of(wParam) < 0
                                              ? editor_.SelectionStart()
-                                             : static_cast<std::size_t>(wParam);
+                                             : static_cast<std::size_t>(Int32Of(wParam));
             return ClampToLresult(text.LineOf(position));
         }
         case EM_LINELENGTH: {
-            if (static_cast<INT_PTR>(wParam) < 0) {
+            if (Int32Of(wParam) < 0) {
                 // The units on the selection's lines that are not selected.
                 const std::size_t first = text.LineOf(editor_.SelectionStart());
                 const std::size_t last = text.LineOf(editor_.SelectionEnd());
@@ -359,26 +370,28 @@ LRESULT Win32TextControl::EditMessage(UINT message, WPARAM wParam, LPARAM lParam
                     text.LineLength(last) -
                     std::min(editor_.SelectionEnd(), text.LineStart(last) + text.LineLength(last)));
             }
-            return ClampToLresult(text.LineLength(text.LineOf(static_cast<std::size_t>(wParam))));
+            return ClampToLresult(
+                text.LineLength(text.LineOf(static_cast<std::size_t>(Int32Of(wParam)))));
         }
         case EM_GETLINE: {
             auto* out = reinterpret_cast<char16_t*>(lParam);
-            if (out == nullptr || wParam >= text.LineCount()) {
+            if (out == nullptr || Int32Of(wParam) < 0 ||
+                static_cast<std::size_t>(Int32Of(wParam)) >= text.LineCount()) {
                 return 0;
             }
             WORD room = 0;
             std::memcpy(&room, out, sizeof(room));
-            const std::size_t line = static_cast<std::size_t>(wParam);
+            const auto line = static_cast<std::size_t>(Int32Of(wParam));
             return ClampToLresult(text.CopyTo(
                 text.LineStart(line), std::min<std::size_t>(text.LineLength(line), room), out));
         }
         case EM_GETFIRSTVISIBLELINE:
             return ClampToLresult(topLine_);
         case EM_LINESCROLL:
-            ScrollTo(static_cast<std::size_t>(std::max<INT_PTR>(
-                         0, static_cast<INT_PTR>(topLine_) + static_cast<INT_PTR>(lParam))),
+            ScrollTo(static_cast<std::size_t>(
+                         std::max<INT_PTR>(0, static_cast<INT_PTR>(topLine_) + Int32Of(lParam))),
                      static_cast<std::size_t>(std::max<INT_PTR>(
-                         0, static_cast<INT_PTR>(leftColumn_) + static_cast<INT_PTR>(wParam))));
+                         0, static_cast<INT_PTR>(leftColumn_) + Int32Of(wParam))));
             return TRUE;
         case EM_SCROLL: {
             const std::size_t before = topLine_;
@@ -390,10 +403,11 @@ LRESULT Win32TextControl::EditMessage(UINT message, WPARAM wParam, LPARAM lParam
             Refresh(true);
             return TRUE;
         case EM_POSFROMCHAR: {
-            if (wParam > editor_.Length()) {
+            if (Int32Of(wParam) < 0 ||
+                static_cast<std::size_t>(Int32Of(wParam)) > editor_.Length()) {
                 return -1;
             }
-            const POINT at = PointOfPosition(static_cast<std::size_t>(wParam));
+            const POINT at = PointOfPosition(static_cast<std::size_t>(Int32Of(wParam)));
             return MAKELRESULT(static_cast<WORD>(at.x), static_cast<WORD>(at.y));
         }
         case EM_CHARFROMPOS: {
@@ -431,7 +445,7 @@ LRESULT Win32TextControl::EditMessage(UINT message, WPARAM wParam, LPARAM lParam
                                  (readOnly_ ? ES_READONLY : 0));
             return TRUE;
         case EM_LIMITTEXT:  // also EM_SETLIMITTEXT
-            limitText_ = static_cast<std::size_t>(wParam);
+            limitText_ = static_cast<std::uint32_t>(wParam);
             return 0;
         case EM_GETLIMITTEXT:
             return limitText_ == 0 ? LONG_MAX : ClampToLresult(limitText_);
