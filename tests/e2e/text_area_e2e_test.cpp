@@ -124,18 +124,6 @@ TEST_F(TextArea, AnotherProgramSelectsCopiesReplacesAndUndoes) {
     Ask(EM_SETSEL, static_cast<WPARAM>(-1), 0);
     EXPECT_EQ(Selection().first, Selection().second);
 
-    // The numbers are 32-bit, as for the system's edit control: a 32-bit program's -1 reaches
-    // this 64-bit window as 0xFFFFFFFF and still means -1.
-    constexpr WPARAM kMinusOneOf32Bits = 0xFFFFFFFFu;
-    Ask(EM_SETSEL, 0, static_cast<LPARAM>(kMinusOneOf32Bits));
-    EXPECT_EQ(Selection(), std::make_pair(DWORD{0}, static_cast<DWORD>(Ask(WM_GETTEXTLENGTH))));
-    Ask(EM_SETSEL, gamma, gamma);
-    EXPECT_EQ(Ask(EM_LINEINDEX, kMinusOneOf32Bits), Ask(EM_LINEINDEX, static_cast<WPARAM>(-1)));
-    EXPECT_EQ(Ask(EM_LINELENGTH, kMinusOneOf32Bits), Ask(EM_LINELENGTH, static_cast<WPARAM>(-1)));
-    EXPECT_EQ(Ask(EM_LINEFROMCHAR, kMinusOneOf32Bits), 2);
-    Ask(EM_SETSEL, kMinusOneOf32Bits, 0);
-    EXPECT_EQ(Selection(), std::make_pair(gamma, gamma));  // deselected, not the whole log
-
     // A trace that arrives goes after the edited text, and the edit can no longer be undone.
     Send(3, "next");
     EXPECT_EQ(WithoutDates(View(trace)), Block("beta ") + Block("next"));
