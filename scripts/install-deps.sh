@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make googletest libbenchmark-dev clang-format
+  cmake g++ make googletest libbenchmark-dev clang-format zip unzip
   # The fuzz targets: clang and its runtimes (libFuzzer, ASan and UBSan for clang).
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686

@@ -75,6 +75,10 @@ for shot in screenshot screenshot-resized screenshot-menu; do
   fi
 done
 
+echo "== Release zips (dist/) and their check"
+ORSK_PACKAGE_BUILDS="$orsk_root/build/win-" "$orsk_root/scripts/package.sh"
+ORSK_PACKAGE_CHECK_BUILD="$orsk_root/build/win-x86_64" "$orsk_root/scripts/check-package.sh"
+
 # One closing line for all suites, in the plain 'N passed, N failed' form.
 total() { sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$1"; }
 failed() { sed -n 's/.*, \([0-9]*\) tests failed out of.*/\1/p' "$1"; }

@@ -44,6 +44,10 @@ SendCommandParse ParseSendCommandLine(const std::vector<std::string>& args) {
             command.help = true;
             return parse;
         }
+        if (arg == "--version") {
+            command.version = true;
+            return parse;
+        }
         if (arg.size() < 2 || arg[0] != '-') {
             break;  // the text starts ("-" alone is text too)
         }
@@ -105,9 +109,14 @@ std::string_view SendUsage() {
            "                 milliseconds (default 5000)\n"
            "  --             ends the options; every later argument is TEXT\n"
            "  --help         shows this text\n"
+           "  --version      shows the version\n"
            "\n"
            "Exit codes: 0 every trace accepted, 1 the window refused some, 2 no window or no\n"
            "answer in time (sending stops there), 64 bad command line.\n";
+}
+
+std::string SendVersionText(std::string_view version) {
+    return "orsktrace-send " + std::string(version) + "\n";
 }
 
 void LineSplitter::Append(std::string_view bytes) {

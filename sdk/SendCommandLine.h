@@ -19,6 +19,7 @@ inline constexpr std::uint32_t kSendDefaultTimeoutMs = 5000;
 
 struct SendCommand {
     bool help = false;
+    bool version = false;
     std::uint32_t level = 0;
     std::uint32_t timeoutMs = kSendDefaultTimeoutMs;
     // The words of the one trace to send; none: every line of standard input is a trace.
@@ -38,6 +39,9 @@ SendCommandParse ParseSendCommandLine(const std::vector<std::string>& args);
 std::string JoinWords(const std::vector<std::string>& words);
 
 std::string_view SendUsage();
+
+// What --version prints: the program's name and `version`, one line.
+std::string SendVersionText(std::string_view version);
 
 // Cuts a byte stream, fed in chunks of any size, into lines. A line ends at LF; a CR right
 // before that LF belongs to the line end, any other CR to the text.

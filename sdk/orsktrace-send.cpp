@@ -128,6 +128,11 @@ int wmain(int argc, wchar_t* argv[]) {
         std::fwrite(usage.data(), 1, usage.size(), stdout);
         return orsk::kSendExitAccepted;
     }
+    if (parse.command.version) {
+        const std::string text = orsk::SendVersionText(ORSK_VERSION);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return orsk::kSendExitAccepted;
+    }
     Sender sender(parse.command);
     if (!parse.command.words.empty()) {
         sender.Send(orsk::JoinWords(parse.command.words));

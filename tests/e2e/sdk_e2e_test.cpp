@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -305,6 +306,34 @@ std::wstring SendExePath() {
     return path + L"orsktrace-send.exe";
 }
 
+// The product version in the version resource of `exe`, as "major.minor.patch"; empty when it
+// has none. Read from the raw resource, where the fixed numbers follow the root block's
+// 6-byte header and its key "VS_VERSION_INFO", padded to 40 bytes.
+std::string ResourceVersion(const std::wstring& exe) {
+    HMODULE module = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) {
+        return {};
+    }
+    std::string version;
+    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    constexpr DWORD kFixedAt = 40;
+    if (found != nullptr &&
+        ::SizeofResource(module, found) >= kFixedAt + sizeof(VS_FIXEDFILEINFO)) {
+        VS_FIXEDFILEINFO fixed;
+        std::memcpy(
+            &fixed,
+            static_cast<const BYTE*>(::LockResource(::LoadResource(module, found))) + kFixedAt,
+            sizeof fixed);
+        if (fixed.dwSignature == 0xFEEF04BD) {
+            version = std::to_string(HIWORD(fixed.dwProductVersionMS)) + "." +
+                      std::to_string(LOWORD(fixed.dwProductVersionMS)) + "." +
+                      std::to_string(HIWORD(fixed.dwProductVersionLS));
+        }
+    }
+    ::FreeLibrary(module);
+    return version;
+}
+
 // Runs orsktrace-send with `arguments` (already quoted as needed) and `input` on its standard
 // input; collects its exit code and both outputs.
 CommandRun RunSend(const std::wstring& arguments, const std::string& input = {}) {
@@ -326,14 +355,23 @@ CommandRun RunSend(const std::wstring& arguments, const std::string& input = {})
     const std::wstring exe = SendExePath();
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    // Wine now and then fails a start under load; the window driver retries the same way.
+    BOOL started = FALSE;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                   CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+        if (!started) {
+            error = ::GetLastError();
+            ::Sleep(200);
+        }
+    }
     ::CloseHandle(inRead);
     ::CloseHandle(outWrite);
     ::CloseHandle(errWrite);
     CommandRun run;
     if (!started) {
-        ADD_FAILURE() << "cannot start " << ToUtf8(exe);
+        ADD_FAILURE() << "cannot start " << ToUtf8(exe) << ", error " << error;
         ::CloseHandle(inWrite);
         ::CloseHandle(outRead);
         ::CloseHandle(errRead);
@@ -464,6 +502,7 @@ TEST(SdkSendCommand, UsageErrorsGiveExitCode64AndSendNothing) {
         {L"-t 0 text", "bad timeout '0'"},
         {L"-t 1.5 text", "bad timeout '1.5'"},
         {L"text -l", nullptr},  // not an error: the words are the text
+        {L"say --version", nullptr},
         {L"-t", "-t needs a timeout"},
         {L"--bogus text", "unknown option '--bogus'"},
     };
@@ -482,7 +521,17 @@ TEST(SdkSendCommand, UsageErrorsGiveExitCode64AndSendNothing) {
     EXPECT_EQ(help.exitCode, 0u);
     EXPECT_EQ(help.out.rfind("Usage: orsktrace-send [-l LEVEL] [-t TIMEOUT_MS]", 0), 0u);
     EXPECT_EQ(help.err, "");
-    EXPECT_EQ(standIn.Texts(), (std::vector<StandInWindow::Received>{{0, "text -l"}}));
+    // --version prints the version the exe's resource carries: both come from the one version.
+    const std::string version = ResourceVersion(SendExePath());
+    EXPECT_NE(version, "");
+    for (const wchar_t* arguments : {L"--version", L"-l 3 --version text", L"--version --help"}) {
+        const CommandRun run = RunSend(arguments, "from standard input\n");
+        EXPECT_EQ(run.exitCode, 0u) << ToUtf8(arguments);
+        EXPECT_EQ(run.out, "orsktrace-send " + version + "\r\n") << ToUtf8(arguments);
+        EXPECT_EQ(run.err, "") << ToUtf8(arguments);
+    }
+    EXPECT_EQ(standIn.Texts(),
+              (std::vector<StandInWindow::Received>{{0, "text -l"}, {0, "say --version"}}));
 }
 
 }  // namespace

@@ -86,16 +86,52 @@ TEST(SendCommandLine, RejectsEveryBadArgumentWithAMessageNamingIt) {
               "bad level 'x': expected a decimal number from 0 to 2147483647");
 }
 
-TEST(SendCommandLine, HelpWinsOverWhateverFollowsButNotOverAnEarlierError) {
-    for (const Args& args : {Args{"--help"}, Args{"-h"}, Args{"-?"}, Args{"-l", "1", "--help"},
-                             Args{"--help", "-l", "nonsense"}}) {
-        const SendCommandParse parse = ParseSendCommandLine(args);
-        EXPECT_TRUE(parse.command.help);
-        EXPECT_EQ(parse.error, "");
+TEST(SendCommandLine, HelpAndVersionWinOverWhateverFollowsButNotOverAnEarlierError) {
+    const struct {
+        Args args;
+        bool help;
+        bool version;
+    } cases[] = {
+        {{"--help"}, true, false},
+        {{"-h"}, true, false},
+        {{"-?"}, true, false},
+        {{"-l", "1", "--help"}, true, false},
+        {{"--help", "-l", "nonsense"}, true, false},
+        {{"--version"}, false, true},
+        {{"-l", "1", "-t", "9", "--version"}, false, true},
+        {{"--version", "-l", "nonsense", "text"}, false, true},
+        {{"--help", "--version"}, true, false},
+        {{"--version", "--help"}, false, true},
+    };
+    for (const auto& c : cases) {
+        const SendCommandParse parse = ParseSendCommandLine(c.args);
+        EXPECT_EQ(parse.command.help, c.help) << JoinWords(c.args);
+        EXPECT_EQ(parse.command.version, c.version) << JoinWords(c.args);
+        EXPECT_EQ(parse.error, "") << JoinWords(c.args);
     }
-    EXPECT_FALSE(ParseSendCommandLine({"-l", "x", "--help"}).error.empty());
-    EXPECT_FALSE(ParseSendCommandLine({"text", "--help"}).command.help);
+    // After the text or "--" they are words of the trace; an earlier bad option is reported.
+    const std::string badLevel = "bad level 'x': expected a decimal number from 0 to 2147483647";
+    const struct {
+        Args args;
+        std::string error;
+    } notOptions[] = {
+        {{"text", "--help"}, ""},
+        {{"text", "--version"}, ""},
+        {{"--", "--version"}, ""},
+        {{"-l", "x", "--version"}, badLevel},
+        {{"-l", "x", "--help"}, badLevel},
+        {{"-version"}, "unknown option '-version'"},
+        {{"--versions"}, "unknown option '--versions'"},
+    };
+    for (const auto& c : notOptions) {
+        const SendCommandParse parse = ParseSendCommandLine(c.args);
+        EXPECT_FALSE(parse.command.help) << JoinWords(c.args);
+        EXPECT_FALSE(parse.command.version) << JoinWords(c.args);
+        EXPECT_EQ(parse.error, c.error) << JoinWords(c.args);
+    }
+    EXPECT_EQ(ParseSendCommandLine({"--", "--version"}).command.words, Args{"--version"});
     EXPECT_NE(SendUsage().find("orsktrace-send [-l LEVEL] [-t TIMEOUT_MS]"), std::string::npos);
+    EXPECT_NE(SendUsage().find("--version"), std::string::npos);
 }
 
 TEST(SendCommandLine, JoinsWordsWithSingleSpaces) {
