@@ -9,6 +9,10 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb fonts-wine imagemagick
+  # Fonts for the world's scripts, as a Windows desktop has them (Wine finds them through
+  # fontconfig): Cyrillic, Greek, Arabic, Hebrew (DejaVu), Chinese and Japanese (WenQuanYi),
+  # Thai (Loma), Devanagari (Lohit), emoji and symbols (Symbola). About 12 MB.
+  fonts-dejavu-core fonts-wqy-microhei fonts-tlwg-loma-ttf fonts-lohit-deva fonts-symbola
   # winex11 loads these at run time; they are only recommended by Wine's packages.
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1
 )
