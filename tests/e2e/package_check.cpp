@@ -18,21 +18,12 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/TraceWindowDriver.h"
+
 namespace {
 
-constexpr wchar_t kTraceWindowClass[] = L"TOrskTraceForm";
-
-std::string ToUtf8(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int units = static_cast<int>(text.size());
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), units, out.data(), size, nullptr, nullptr);
-    return out;
-}
+using e2e::kTraceWindowClass;
+using e2e::ToUtf8;
 
 class Report {
 public:
