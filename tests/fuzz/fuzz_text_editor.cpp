@@ -8,9 +8,14 @@
 // start in, give back the text from before an edit on Undo and the text after it on a second
 // Undo, forget the edit when the program adds text, and never find a position beyond a column.
 // An edit run out of memory at one of its allocations must leave the editor exactly as it was.
+// Where a cluster boundary falls is checked against a reference of the grapheme rules of its own
+// (forward over the whole text, with the properties of the alphabet written out): every answer
+// of IsClusterBoundary, every caret a user move or edit leaves, and every position found at a
+// column.
 //
 // Input: a sequence of operations, each an opcode byte and its arguments. Units come from a
-// small alphabet rich in line-break halves, tabs and surrogate halves.
+// small alphabet rich in line-break halves, tabs, surrogate halves (making emoji, flags and
+// other symbols), marks, joiners and Hangul jamo.
 
 #include <algorithm>
 #include <cstddef>
@@ -22,6 +27,7 @@
 #include <vector>
 
 #include "tests/fuzz/FuzzSupport.h"
+#include "window/textmodel/GraphemeClusters.h"
 #include "window/textmodel/TextBuffer.h"
 #include "window/textmodel/TextColumns.h"
 #include "window/textmodel/TextEditor.h"
@@ -36,8 +42,10 @@ public:
     std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
 
     std::u16string Units(std::size_t most) {
-        static constexpr char16_t kAlphabet[] = {u'a',  u'B',  u' ',  u'\t',  u'\r',
-                                                 u'\n', u'\r', u'\n', 0xD83D, 0xDE00};
+        static constexpr char16_t kAlphabet[] = {u'a',   u'B',   u' ',   u'\t',  u'\r',  u'\n',
+                                                 u'\r',  u'\n',  0xD83D, 0xDE00, 0xD83C, 0xDDE9,
+                                                 0xDDEA, 0xDC68, 0x0301, 0x200D, 0x0903, 0x0600,
+                                                 0x1100, 0x1161, 0x11A8, 0xAC00, 0xAC01, 0xD83C};
         std::u16string units(Byte() % (most + 1), u'a');
         for (char16_t& unit : units) {
             unit = kAlphabet[Byte() % std::size(kAlphabet)];
@@ -115,17 +123,138 @@ bool Inside(const orsk::TextBuffer& text, std::size_t p) {
             (orsk::IsHighSurrogate(text.At(p - 1)) && orsk::IsLowSurrogate(text.At(p))));
 }
 
+// The grapheme-break properties of the code points the alphabet can make, from Unicode 15.0's
+// data; anything else it makes is Other, and a lone surrogate half stands apart like a control.
+enum class Ref { Other, CR, LF, Control, Extend, ZWJ, RI, Prepend, Mark, L, V, T, LV, LVT, Pict };
+
+Ref RefProperty(char32_t c) {
+    switch (c) {
+        case u'\r':
+            return Ref::CR;
+        case u'\n':
+            return Ref::LF;
+        case u'\t':
+            return Ref::Control;
+        case 0x0301:
+            return Ref::Extend;
+        case 0x200D:
+            return Ref::ZWJ;
+        case 0x0903:
+            return Ref::Mark;
+        case 0x0600:
+            return Ref::Prepend;
+        case 0x1100:
+            return Ref::L;
+        case 0x1161:
+            return Ref::V;
+        case 0x11A8:
+            return Ref::T;
+        case 0xAC00:
+            return Ref::LV;
+        case 0xAC01:
+            return Ref::LVT;
+        case 0x1F1E9:
+        case 0x1F1EA:
+            return Ref::RI;
+        case 0x1F600:
+        case 0x1F5E9:
+        case 0x1F5EA:
+        case 0x1F468:
+        case 0x1F068:
+            return Ref::Pict;
+        default:
+            return c >= 0xD800 && c <= 0xDFFF ? Ref::Control : Ref::Other;
+    }
+}
+
+// Whether a cluster starts at each position 0..size, walking the text forward; empty when the
+// text holds a run of flags or a cluster longer than the editor looks back over, where it may
+// split by design.
+std::vector<bool> RefBoundaries(std::u16string_view text) {
+    std::vector<bool> boundary(text.size() + 1, false);
+    boundary[0] = boundary[text.size()] = true;
+    Ref previous = Ref::Control;
+    std::size_t indicators = 0;  // regional indicators just before
+    bool pictExtends = false;    // after Extended_Pictographic Extend*
+    bool pictJoiner = false;     // after Extended_Pictographic Extend* ZWJ
+    std::size_t clusterStart = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = text[i];
+        std::size_t next = i + 1;
+        if (orsk::fuzz::IsHighSurrogate(text[i]) && next < text.size() &&
+            orsk::fuzz::IsLowSurrogate(text[next])) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[next] - 0xDC00);
+            ++next;
+        }
+        const Ref p = RefProperty(c);
+        bool split = true;
+        if (i == 0) {
+            split = true;
+        } else if (previous == Ref::CR && p == Ref::LF) {
+            split = false;
+        } else if (previous == Ref::CR || previous == Ref::LF || previous == Ref::Control ||
+                   p == Ref::CR || p == Ref::LF || p == Ref::Control) {
+            split = true;
+        } else if (previous == Ref::L &&
+                   (p == Ref::L || p == Ref::V || p == Ref::LV || p == Ref::LVT)) {
+            split = false;
+        } else if ((previous == Ref::LV || previous == Ref::V) && (p == Ref::V || p == Ref::T)) {
+            split = false;
+        } else if ((previous == Ref::LVT || previous == Ref::T) && p == Ref::T) {
+            split = false;
+        } else if (p == Ref::Extend || p == Ref::ZWJ || p == Ref::Mark ||
+                   previous == Ref::Prepend) {
+            split = false;
+        } else if (pictJoiner && p == Ref::Pict) {
+            split = false;
+        } else if (previous == Ref::RI && p == Ref::RI) {
+            split = indicators % 2 == 0;
+        }
+        if (split) {
+            boundary[i] = true;
+            if (i - clusterStart > 60) {
+                return {};
+            }
+            clusterStart = i;
+        }
+        indicators = p == Ref::RI ? indicators + 1 : 0;
+        if (indicators > 30) {
+            return {};
+        }
+        pictJoiner = pictExtends && p == Ref::ZWJ;
+        pictExtends = p == Ref::Pict || (pictExtends && p == Ref::Extend);
+        previous = p;
+        i = next;
+    }
+    if (text.size() - clusterStart > 60) {
+        return {};
+    }
+    return boundary;
+}
+
+// On a boundary by the reference; anything goes where the reference stands aside.
+bool OnBoundary(const std::vector<bool>& boundaries, std::size_t p) {
+    return boundaries.empty() || (p < boundaries.size() && boundaries[p]);
+}
+
 void CheckEditor(const orsk::TextEditor& editor) {
     const orsk::TextBuffer& text = editor.Text();
     ORSK_FUZZ_CHECK(editor.Anchor() <= editor.Length());
     ORSK_FUZZ_CHECK(editor.Caret() <= editor.Length());
     ORSK_FUZZ_CHECK(text.LineCount() == LineStartsOf(text.ReadAll()).size());
+    const std::vector<bool> boundaries = RefBoundaries(text.ReadAll());
+    if (!boundaries.empty()) {
+        for (std::size_t p = 0; p <= text.Length() + 1; ++p) {
+            ORSK_FUZZ_CHECK(orsk::IsClusterBoundary(text, p) == OnBoundary(boundaries, p));
+        }
+    }
     const std::size_t line = text.LineOf(editor.Caret());
     for (std::size_t column = 0; column < 20; ++column) {
         const std::size_t p = editor.PositionAtColumn(line, column);
         ORSK_FUZZ_CHECK(text.LineOf(p) == line);
         ORSK_FUZZ_CHECK(editor.ColumnOf(p) <= column);
         ORSK_FUZZ_CHECK(!Inside(text, p));
+        ORSK_FUZZ_CHECK(OnBoundary(boundaries, p));
     }
 }
 
@@ -233,14 +362,23 @@ void RunEditor(Script& script) {
         const std::u16string before = editor.Text().ReadAll();
         const bool wasInside =
             Inside(editor.Text(), editor.Caret()) || Inside(editor.Text(), editor.Anchor());
+        const std::vector<bool> boundariesBefore = RefBoundaries(before);
+        // Only Select puts an end off a boundary; a user move keeps it there only by collapsing
+        // the selection onto it.
+        const bool wasOnBoundaries = OnBoundary(boundariesBefore, editor.Caret()) &&
+                                     OnBoundary(boundariesBefore, editor.Anchor());
         bool edited = false;
+        bool userEdit = false;
         switch (op % 10) {
             case 0:
             case 1: {
                 const std::uint8_t how = script.Byte();
-                editor.Move(static_cast<orsk::CaretMove>(how % 12), (how & 0x80) != 0,
-                            script.Byte() % 5);
+                const bool extend = (how & 0x80) != 0;
+                editor.Move(static_cast<orsk::CaretMove>(how % 12), extend, script.Byte() % 5);
                 ORSK_FUZZ_CHECK(wasInside || !Inside(editor.Text(), editor.Caret()));
+                ORSK_FUZZ_CHECK(!(extend || wasOnBoundaries) ||
+                                OnBoundary(boundariesBefore, editor.Caret()));
+                ORSK_FUZZ_CHECK(!wasOnBoundaries || OnBoundary(boundariesBefore, editor.Anchor()));
                 break;
             }
             case 2:
@@ -249,6 +387,8 @@ void RunEditor(Script& script) {
             case 3:
                 editor.SelectWordAt(script.Byte());
                 ORSK_FUZZ_CHECK(editor.Anchor() <= editor.Caret());
+                ORSK_FUZZ_CHECK(OnBoundary(boundariesBefore, editor.Anchor()));
+                ORSK_FUZZ_CHECK(OnBoundary(boundariesBefore, editor.Caret()));
                 break;
             case 4: {
                 const std::u16string unit = script.Units(1);
@@ -257,21 +397,25 @@ void RunEditor(Script& script) {
                                        return editor.TypeCharacter(unit.empty() ? u'x' : unit[0]);
                                    }).has_value();
                 edited = typed && overSelection;  // typing alone may join the typing before it
+                userEdit = typed;
                 break;
             }
             case 5:
                 edited =
                     Attempt(editor, failAt, [&] { return editor.Backspace(); }).value_or(false);
+                userEdit = edited;
                 break;
             case 6:
                 edited =
                     Attempt(editor, failAt, [&] { return editor.DeleteForward(); }).value_or(false);
+                userEdit = edited;
                 break;
             case 7: {
                 const std::u16string text = script.Units(5);
                 edited = Attempt(editor, failAt, [&] {
                              return editor.ReplaceSelection(text);
                          }).value_or(false);
+                userEdit = edited;
                 break;
             }
             case 8: {
@@ -305,6 +449,12 @@ void RunEditor(Script& script) {
                     ORSK_FUZZ_CHECK(editor.Text().ReadAll() == undone);
                 }
                 break;
+        }
+        if (userEdit) {
+            // Even where the edit joined the text around it into one cluster.
+            const std::vector<bool> boundariesAfter = RefBoundaries(editor.Text().ReadAll());
+            ORSK_FUZZ_CHECK(!editor.HasSelection());
+            ORSK_FUZZ_CHECK(OnBoundary(boundariesAfter, editor.Caret()));
         }
         if (edited) {
             ORSK_FUZZ_CHECK(editor.CanUndo() && editor.Modified());

@@ -16,6 +16,11 @@ namespace {
 
 // "a", U+1F600 as a surrogate pair, "b".
 constexpr std::u16string_view kPairText = u"a\U0001F600b";
+// Grapheme clusters of several units: a thumbs-up with a skin tone; a family of three joined by
+// ZWJs; two flags, each a pair of regional indicators.
+constexpr std::u16string_view kThumbsUp = u"\U0001F44D\U0001F3FD";
+constexpr std::u16string_view kFamily = u"\U0001F468\u200D\U0001F469\u200D\U0001F467";
+constexpr std::u16string_view kTwoFlags = u"\U0001F1E9\U0001F1EA\U0001F1E9\U0001F1EA";
 
 TextEditor EditorWith(std::u16string_view text) {
     TextEditor editor;
@@ -46,7 +51,7 @@ void ExpectMoves(std::initializer_list<MoveCase> cases) {
     }
 }
 
-TEST(TextEditorMove, LeftAndRightStepOverALineBreakOrASurrogatePairAtOnce) {
+TEST(TextEditorMove, LeftAndRightStepOverALineBreakAPairOrAClusterAtOnce) {
     ExpectMoves({
         {u"ab\r\ncd", 4, CaretMove::Left, 2},
         {u"ab\r\ncd", 2, CaretMove::Right, 4},
@@ -63,6 +68,42 @@ TEST(TextEditorMove, LeftAndRightStepOverALineBreakOrASurrogatePairAtOnce) {
         {u"a\nb", 1, CaretMove::Right, 2},
         {u"a\xDE00\xD83D", 3, CaretMove::Left, 2},
         {u"a\xDE00\xD83D", 1, CaretMove::Right, 2},
+        // An unpaired half takes no mark.
+        {u"\xDE00\u0301", 0, CaretMove::Right, 1},
+        // Letters with their marks (GB9), one and two.
+        {u"e\u0301x", 0, CaretMove::Right, 2},
+        {u"e\u0301x", 2, CaretMove::Left, 0},
+        {u"a\u0308\u0323b", 0, CaretMove::Right, 3},
+        {u"a\u0308\u0323b", 3, CaretMove::Left, 0},
+        // A spacing mark after (GB9a), a prepended sign before (GB9b).
+        {u"\u0915\u0903x", 0, CaretMove::Right, 2},
+        {u"\u0600ab", 0, CaretMove::Right, 2},
+        // Unicode 15.0 gives the virama no joining rule of its own: "क्" and
+        // "ष" are two.
+        {u"\u0915\u094D\u0937", 0, CaretMove::Right, 2},
+        {u"\u0915\u094D\u0937", 3, CaretMove::Left, 2},
+        // Emoji: a modifier (GB9) and a ZWJ sequence (GB11); a ZWJ after a letter joins
+        // nothing after it.
+        {kThumbsUp, 0, CaretMove::Right, 4},
+        {kThumbsUp, 4, CaretMove::Left, 0},
+        {kFamily, 0, CaretMove::Right, 8},
+        {kFamily, 8, CaretMove::Left, 0},
+        {kFamily, 3, CaretMove::Left, 0},
+        {u"a\u200D\U0001F468", 0, CaretMove::Right, 2},
+        {u"a\u200D\U0001F468", 4, CaretMove::Left, 2},
+        // Regional indicators pair up from the start of their run (GB12, GB13).
+        {kTwoFlags, 0, CaretMove::Right, 4},
+        {kTwoFlags, 4, CaretMove::Right, 8},
+        {kTwoFlags, 8, CaretMove::Left, 4},
+        {kTwoFlags, 4, CaretMove::Left, 0},
+        {kTwoFlags, 2, CaretMove::Right, 4},
+        {kTwoFlags, 6, CaretMove::Left, 4},
+        // Hangul jamo L V T make a syllable (GB6 to GB8); a second L starts the next.
+        {u"\u1100\u1161\u11A8\u1100", 0, CaretMove::Right, 3},
+        {u"\u1100\u1161\u11A8\u1100", 4, CaretMove::Left, 3},
+        {u"\u1100\u1161\u11A8\u1100", 3, CaretMove::Left, 0},
+        {u"\uAC00\u11A8\uAC01\u1161", 0, CaretMove::Right, 2},
+        {u"\uAC00\u11A8\uAC01\u1161", 2, CaretMove::Right, 3},
         // The ends of the text.
         {u"ab", 0, CaretMove::Left, 0},
         {u"ab", 2, CaretMove::Right, 2},
@@ -93,6 +134,14 @@ TEST(TextEditorMove, LeftAndRightCollapseASelectionUnlessExtending) {
         ExpectSelection(editor, backwards ? 4 : 1, backwards ? 2 : 5);
         EXPECT_EQ(editor.SelectedText(), backwards ? u"cd" : u"bcde");
     }
+    // Shift extends by whole clusters too.
+    TextEditor marks = EditorWith(u"e\u0301e\u0301");
+    marks.Select(0, 0);
+    marks.Move(CaretMove::Right, true);
+    ExpectSelection(marks, 0, 2);
+    marks.Move(CaretMove::Right, true);
+    marks.Move(CaretMove::Left, true);
+    ExpectSelection(marks, 0, 2);
 }
 
 TEST(TextEditorMove, UpAndDownKeepTheWantedColumnAcrossAShortLine) {
@@ -199,6 +248,9 @@ TEST(TextEditorMove, WordMovesGoOverAWordAndItsBlanksAndAcrossLines) {
         {kText, 7, CaretMove::WordLeft, 5},
         {u"ab\r\n\r\ncd", 4, CaretMove::WordRight, 6},
         {u"ab\r\n\r\ncd", 6, CaretMove::WordLeft, 4},
+        // A blank with a mark on it is still a blank, and whole.
+        {u"ab \u0301cd", 0, CaretMove::WordRight, 4},
+        {u"ab \u0301cd", 6, CaretMove::WordLeft, 4},
     });
 }
 
@@ -218,6 +270,14 @@ TEST(TextEditorSelectWord, SelectsTheWordOrBlankRunWithinTheLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.at);
         TextEditor editor = EditorWith(kText);
+        editor.SelectWordAt(c.at);
+        ExpectSelection(editor, c.start, c.end);
+    }
+    // "éé" at 0, a blank with a mark at 4, "x" at 6: a click inside a cluster takes
+    // the cluster's word or blank run.
+    for (const Case& c : {Case{1, 0, 4}, Case{4, 4, 6}, Case{5, 4, 6}, Case{6, 6, 7}}) {
+        SCOPED_TRACE(c.at);
+        TextEditor editor = EditorWith(u"e\u0301e\u0301 \u0301x");
         editor.SelectWordAt(c.at);
         ExpectSelection(editor, c.start, c.end);
     }
@@ -319,7 +379,7 @@ TEST(TextEditorUndo, TypingOverASelectionUndoesToTheSelectedText) {
     EXPECT_FALSE(unchanged.Modified());
 }
 
-TEST(TextEditorDelete, BackspaceAndDeleteTakeWholeLineBreaksAndPairs) {
+TEST(TextEditorDelete, BackspaceAndDeleteTakeWholeLineBreaksPairsAndClusters) {
     struct Case {
         std::u16string_view text;
         std::size_t anchor;
@@ -340,6 +400,24 @@ TEST(TextEditorDelete, BackspaceAndDeleteTakeWholeLineBreaksAndPairs) {
         {kPairText, 1, 1, false, u"ab", 1},
         {u"a\r\rb", 2, 2, false, u"a\rb", 2},
         {u"a\xDE00\xD83D", 3, 3, true, u"a\xDE00", 2},
+        {u"\xDE00\u0301", 1, 1, true, u"\u0301", 0},
+        {u"xe\u0301y", 3, 3, true, u"xy", 1},
+        {u"xe\u0301y", 1, 1, false, u"xy", 1},
+        {u"a\u0308\u0323", 3, 3, true, u"", 0},
+        {u"a\u0308\u0323", 0, 0, false, u"", 0},
+        {kThumbsUp, 4, 4, true, u"", 0},
+        {kThumbsUp, 0, 0, false, u"", 0},
+        {kFamily, 8, 8, true, u"", 0},
+        {kFamily, 0, 0, false, u"", 0},
+        {kTwoFlags, 8, 8, true, kTwoFlags.substr(0, 4), 4},
+        {kTwoFlags, 0, 0, false, kTwoFlags.substr(4), 0},
+        {u"\u1100\u1161\u11A8", 3, 3, true, u"", 0},
+        {u"\u1100\u1161\u11A8", 0, 0, false, u"", 0},
+        {u"\u0915\u094D\u0937", 3, 3, true, u"\u0915\u094D", 2},
+        {u"\u0915\u094D\u0937", 0, 0, false, u"\u0937", 0},
+        // Deleting what kept two clusters apart joins them: the caret goes after the joined one.
+        {u"a\r\n\u0301b", 3, 3, true, u"a\u0301b", 2},
+        {u"\U0001F1E9x\U0001F1EA\U0001F1E9", 2, 2, false, u"\U0001F1E9\U0001F1EA\U0001F1E9", 4},
         // A selection goes whole, whichever key.
         {u"abcdef", 4, 1, true, u"aef", 1},
         {u"abcdef", 1, 4, false, u"aef", 1},
@@ -359,6 +437,19 @@ TEST(TextEditorDelete, BackspaceAndDeleteTakeWholeLineBreaksAndPairs) {
             EXPECT_EQ(editor.Text().ReadAll(), c.text);
         }
     }
+}
+
+TEST(TextEditorDelete, TypingBeforeAMarkPutsTheCaretAfterTheJoinedCluster) {
+    TextEditor editor = EditorWith(u"\u0301z");
+    editor.Select(0, 0);
+    editor.TypeCharacter(u'e');
+    EXPECT_EQ(editor.Text().ReadAll(), u"e\u0301z");
+    ExpectSelection(editor, 2, 2);
+    // What is typed next goes after the mark, as an edit of its own.
+    editor.TypeCharacter(u'!');
+    EXPECT_EQ(editor.Text().ReadAll(), u"e\u0301!z");
+    editor.Undo();
+    EXPECT_EQ(editor.Text().ReadAll(), u"e\u0301z");
 }
 
 TEST(TextEditorProgramText, AppendingForgetsTheUndoAndPutsTheCaretAtTheEnd) {
@@ -430,6 +521,13 @@ TEST(TextEditorColumns, PositionAtColumnIsTheLastPositionNotBeyondTheColumn) {
     for (const Case& c : cases) {
         EXPECT_EQ(editor.PositionAtColumn(c.line, c.column), c.expected)
             << "line " << c.line << " column " << c.column;
+    }
+    // A column inside a cluster gives its start: "é" takes columns 0 and 1, the family
+    // (at 3) columns 3 to 7.
+    const TextEditor clusters = EditorWith(std::u16string(u"e\u0301x") + std::u16string(kFamily));
+    for (const Case& c :
+         {Case{0, 1, 0}, Case{0, 2, 2}, Case{0, 3, 3}, Case{0, 7, 3}, Case{0, 8, 11}}) {
+        EXPECT_EQ(clusters.PositionAtColumn(c.line, c.column), c.expected) << "column " << c.column;
     }
 
     // On random lines: the column of the position found is at most the one asked for, the next

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "window/textmodel/GraphemeClusters.h"
 #include "window/textmodel/TextColumns.h"
 
 namespace orsk {
@@ -27,36 +28,19 @@ std::size_t TextEditor::LineEndOf(std::size_t line) const {
     return text_.LineStart(line) + text_.LineLength(line);
 }
 
+// The caret moves and deletes by grapheme cluster, so a line break (CR LF) and a character
+// with its accents, modifiers or joined parts are one step.
 std::size_t TextEditor::StepLeft(std::size_t position) const {
-    if (position == 0) {
-        return 0;
-    }
-    const std::size_t line = text_.LineOf(position);
-    if (position == text_.LineStart(line) && line > 0) {
-        return LineEndOf(line - 1);  // over the line break as one step
-    }
-    --position;
-    if (position > 0 && IsLowSurrogate(text_.At(position)) &&
-        IsHighSurrogate(text_.At(position - 1))) {
-        --position;
-    }
-    return position;
+    return PreviousClusterBoundary(text_, position);
 }
 
 std::size_t TextEditor::StepRight(std::size_t position) const {
-    if (position >= Length()) {
-        return Length();
-    }
-    const std::size_t line = text_.LineOf(position);
-    if (position >= LineEndOf(line) && line + 1 < text_.LineCount()) {
-        return text_.LineStart(line + 1);
-    }
-    ++position;
-    if (position < Length() && IsLowSurrogate(text_.At(position)) &&
-        IsHighSurrogate(text_.At(position - 1))) {
-        ++position;
-    }
-    return position;
+    return NextClusterBoundary(text_, position);
+}
+
+bool TextEditor::BlankClusterAt(std::size_t position) const {
+    // A blank with a combining mark on it still separates words.
+    return IsBlank(text_.At(position));
 }
 
 std::size_t TextEditor::WordLeftOf(std::size_t position) const {
@@ -65,11 +49,12 @@ std::size_t TextEditor::WordLeftOf(std::size_t position) const {
     if (position <= lineStart) {
         return StepLeft(position);
     }
-    while (position > lineStart && IsBlank(text_.At(position - 1))) {
-        --position;
+    // The line's start is a boundary (after CR LF, or the text's start), so the steps stop there.
+    while (position > lineStart && BlankClusterAt(StepLeft(position))) {
+        position = StepLeft(position);
     }
-    while (position > lineStart && !IsBlank(text_.At(position - 1))) {
-        --position;
+    while (position > lineStart && !BlankClusterAt(StepLeft(position))) {
+        position = StepLeft(position);
     }
     return position;
 }
@@ -79,11 +64,12 @@ std::size_t TextEditor::WordRightOf(std::size_t position) const {
     if (position >= lineEnd) {
         return StepRight(position);
     }
-    while (position < lineEnd && !IsBlank(text_.At(position))) {
-        ++position;
+    // A cluster never runs on into the CR that ends the line.
+    while (position < lineEnd && !BlankClusterAt(position)) {
+        position = StepRight(position);
     }
-    while (position < lineEnd && IsBlank(text_.At(position))) {
-        ++position;
+    while (position < lineEnd && BlankClusterAt(position)) {
+        position = StepRight(position);
     }
     return position;
 }
@@ -157,21 +143,21 @@ void TextEditor::SelectWordAt(std::size_t position) {
     const std::size_t line = text_.LineOf(position);
     const std::size_t lineStart = text_.LineStart(line);
     const std::size_t lineEnd = LineEndOf(line);
-    if (position >= lineEnd) {
-        if (position == lineStart) {
-            Select(position, position);
-            return;
-        }
-        --position;  // at the end of a line: the word before
+    if (lineEnd == lineStart) {
+        Select(lineStart, lineStart);
+        return;
     }
-    const bool blank = IsBlank(text_.At(position));
-    std::size_t start = position;
-    while (start > lineStart && IsBlank(text_.At(start - 1)) == blank) {
-        --start;
+    // The cluster at the position, or at a line's end (or inside its break) the one before.
+    std::size_t start = position >= lineEnd                  ? StepLeft(lineEnd)
+                        : IsClusterBoundary(text_, position) ? position
+                                                             : StepLeft(position);
+    const bool blank = BlankClusterAt(start);
+    std::size_t end = StepRight(start);
+    while (start > lineStart && BlankClusterAt(StepLeft(start)) == blank) {
+        start = StepLeft(start);
     }
-    std::size_t end = position;
-    while (end < lineEnd && IsBlank(text_.At(end)) == blank) {
-        ++end;
+    while (end < lineEnd && BlankClusterAt(end) == blank) {
+        end = StepRight(end);
     }
     Select(start, end);
 }
@@ -192,7 +178,10 @@ void TextEditor::Replace(std::size_t start, std::size_t length, std::u16string_v
     } else {
         undo_->insertedLength += text.size();
     }
-    anchor_ = caret_ = start + text.size();
+    // The edit may have joined the text on either side into one cluster (a letter typed before
+    // a mark, a line break deleted before one): the caret goes to that cluster's end, after what
+    // was typed, so that it never stands inside a character.
+    anchor_ = caret_ = ClusterBoundaryAtOrAfter(text_, start + text.size());
     wantedColumn_.reset();
     modified_ = true;
 }
@@ -321,15 +310,21 @@ std::size_t TextEditor::PositionAtColumn(std::size_t line, std::size_t column) c
     const std::size_t lineEnd = std::min(LineEndOf(line), Length());
     std::size_t at = 0;
     char16_t previous = 0;
-    for (std::size_t p = lineStart; p < lineEnd; ++p) {
-        const char16_t unit = text_.At(p);
-        const std::size_t next = NextColumn(at, previous, unit);
-        // Never between the halves of a surrogate pair.
-        if (next > column && !(IsLowSurrogate(unit) && IsHighSurrogate(previous))) {
+    // Cluster by cluster, so that the mouse and Up and Down stop where Left and Right do: the
+    // start of the cluster that reaches past the column.
+    for (std::size_t p = lineStart; p < lineEnd;) {
+        const std::size_t end = std::min(StepRight(p), lineEnd);
+        std::size_t next = at;
+        for (std::size_t q = p; q < end; ++q) {
+            const char16_t unit = text_.At(q);
+            next = NextColumn(next, previous, unit);
+            previous = unit;
+        }
+        if (next > column) {
             return p;
         }
         at = next;
-        previous = unit;
+        p = end;
     }
     return lineEnd;
 }

@@ -97,6 +97,7 @@ private:
     void Replace(std::size_t start, std::size_t length, std::u16string_view text, bool typing);
     std::size_t StepLeft(std::size_t position) const;
     std::size_t StepRight(std::size_t position) const;
+    bool BlankClusterAt(std::size_t position) const;
     std::size_t WordLeftOf(std::size_t position) const;
     std::size_t WordRightOf(std::size_t position) const;
     std::size_t LineEndOf(std::size_t line) const;
