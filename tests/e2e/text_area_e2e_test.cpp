@@ -170,6 +170,25 @@ TEST_F(TextArea, TheKeyboardMovesTheCaretAndSelectsAsInATextBox) {
     EXPECT_EQ(WithoutDates(View(trace)), "----\r\n<dt>\r\n");
 }
 
+// The form's "Courier" is a raster font with the glyphs of one code page, and draws every other
+// character as its default glyph ("€"). Characters it lacks take a font that has them.
+TEST_F(TextArea, CharactersTheFontLacksAreDrawnWithAFontThatHasThem) {
+    Send(1, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");  // Cyrillic "Privet"
+    Send(1, "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");
+    Send(1, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+    ::RedrawWindow(memo, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Sync(memo);
+    const auto textLine = [&](int block) {
+        const POINT at = PointOf(Ask(EM_LINEINDEX, static_cast<WPARAM>(block * 4 + 2)));
+        const POINT below = PointOf(Ask(EM_LINEINDEX, static_cast<WPARAM>(block * 4 + 3)));
+        return ClientPixels(memo, RECT{at.x, at.y, at.x + 120, below.y});
+    };
+    const std::vector<std::uint32_t> cyrillic = textLine(0);
+    ASSERT_FALSE(cyrillic.empty());
+    EXPECT_EQ(textLine(2), cyrillic);  // the same text draws the same
+    EXPECT_NE(textLine(1), cyrillic);  // and not as the default glyph
+}
+
 TEST_F(TextArea, TheMouseSelectsAndTheWheelAndScrollBarScroll) {
     for (int i = 0; i < 100; ++i) {
         Send(1, "trace " + std::to_string(i));

@@ -434,4 +434,36 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     return saved;
 }
 
+std::vector<std::uint32_t> ClientPixels(HWND window, RECT area) {
+    POINT origin{area.left, area.top};
+    ::ClientToScreen(window, &origin);
+    const int width = std::max<int>(0, area.right - area.left);
+    const int height = std::max<int>(0, area.bottom - area.top);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap != nullptr) {
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        ::BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        ::SelectObject(memory, old);
+        const auto* from = static_cast<const std::uint32_t*>(bits);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            pixels[i] = from[i] & 0x00FFFFFFu;
+        }
+        ::DeleteObject(bitmap);
+    }
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 }  // namespace e2e

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,5 +96,8 @@ HWND FindProcessWindow(DWORD processId, const wchar_t* className);
 
 // Saves a 24-bit BMP of the window's screen area.
 bool SaveWindowBitmap(HWND window, const std::wstring& path);
+
+// The screen's pixels (0xRRGGBB) in `area`, in the client coordinates of `window`, row by row.
+std::vector<std::uint32_t> ClientPixels(HWND window, RECT area);
 
 }  // namespace e2e

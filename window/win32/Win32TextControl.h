@@ -22,6 +22,7 @@
 
 #include "window/textmodel/TextEditor.h"
 #include "window/view/TextArea.h"
+#include "window/win32/Win32FallbackFonts.h"
 #include "window/win32/Win32Handles.h"
 #include "window/win32/Win32Window.h"
 
@@ -111,6 +112,8 @@ private:
     std::function<void(std::exception_ptr)> failureHandler_;
     bool reportingFailure_ = false;
     HFONT font_ = nullptr;
+    Win32FallbackFonts fallbackFonts_;
+    int ascent_ = 13;  // of font_: every font of a line draws on this baseline
     int lineHeight_ = 16;
     int cellWidth_ = 8;
     int margin_ = 2;

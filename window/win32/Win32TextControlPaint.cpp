@@ -22,6 +22,7 @@ int ClampToInt(std::size_t value) {
 
 void Win32TextControl::SetFont(HFONT font) {
     font_ = font;
+    fallbackFonts_.Reset(font_);
     Measure();
     if (focused_) {
         ::DestroyCaret();
@@ -41,6 +42,7 @@ void Win32TextControl::Measure() {
     if (::GetTextMetricsW(dc.Get(), &metrics)) {
         lineHeight_ = std::max<int>(1, metrics.tmHeight);
         cellWidth_ = std::max<int>(1, metrics.tmAveCharWidth);
+        ascent_ = metrics.tmAscent;
     }
 }
 
@@ -284,17 +286,27 @@ void Win32TextControl::PaintLine(HDC dc, std::size_t line, int y, const RECT& cl
         return margin_ + (static_cast<int>(column) - static_cast<int>(leftColumn_)) * cellWidth_;
     };
 
-    // Runs of glyphs that share their selected state, each drawn with one call; every glyph is
-    // placed on its cell, whatever the font's own advance.
+    // Runs of glyphs that share their selected state and their font, each drawn with one call on
+    // the line's baseline; every glyph is placed on its cell, whatever the font's own advance.
+    HFONT baseFont =
+        font_ != nullptr ? font_ : static_cast<HFONT>(::GetStockObject(SYSTEM_FIXED_FONT));
+    auto fontAt = [&](std::size_t k) {
+        HFONT font = font_ != nullptr ? fallbackFonts_.FontFor(dc, slice.glyphs[k]) : nullptr;
+        return font != nullptr ? font : baseFont;
+    };
+    const UINT oldAlign = ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
     std::vector<INT> advances;
     std::size_t i = 0;
     while (i < slice.glyphs.size()) {
         const bool selected =
             showSelection && slice.positions[i] >= selStart && slice.positions[i] < selEnd;
+        HFONT font = fontAt(i);
         std::size_t end = i;
         advances.clear();
-        while (end < slice.glyphs.size() && (showSelection && slice.positions[end] >= selStart &&
-                                             slice.positions[end] < selEnd) == selected) {
+        while (end < slice.glyphs.size() &&
+               (showSelection && slice.positions[end] >= selStart &&
+                slice.positions[end] < selEnd) == selected &&
+               (end == i || fontAt(end) == font)) {
             advances.push_back(static_cast<INT>(slice.widths[end]) * cellWidth_);
             ++end;
         }
@@ -307,12 +319,15 @@ void Win32TextControl::PaintLine(HDC dc, std::size_t line, int y, const RECT& cl
         ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
         ::SetBkColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHT) : background);
         RECT cells{std::max(left, static_cast<int>(client.left)), y, right, y + lineHeight_};
-        ::ExtTextOutW(dc, left, y, ETO_OPAQUE | ETO_CLIPPED, &cells,
+        ::SelectObject(dc, font);
+        ::ExtTextOutW(dc, left, y + ascent_, ETO_OPAQUE | ETO_CLIPPED, &cells,
                       reinterpret_cast<const wchar_t*>(slice.glyphs.data() + i),
                       static_cast<UINT>(end - i), advances.data());
         x = std::max(x, right);
         i = end;
     }
+    ::SelectObject(dc, baseFont);
+    ::SetTextAlign(dc, oldAlign);
     ::SetTextColor(dc, text);
     ::SetBkColor(dc, background);
     fill(client.right);
