@@ -195,33 +195,12 @@ bool ShownUncovered(HWND window, HWND control) {
 }
 
 std::uint64_t ScreenHash(HWND control) {
-    RECT rect{};
-    ::GetWindowRect(control, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    ::SelectObject(memory, old);
+    RECT client{};
+    ::GetClientRect(control, &client);
     std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    for (std::size_t i = 0; pixels != nullptr && i < static_cast<std::size_t>(width) * height;
-         ++i) {
-        hash = (hash ^ (pixels[i] & 0x00FFFFFFu)) * 1099511628211ull;
+    for (const std::uint32_t pixel : e2e::ClientPixels(control, client)) {
+        hash = (hash ^ pixel) * 1099511628211ull;
     }
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
     return hash;
 }
 

@@ -67,7 +67,7 @@ void WaitUntilPainted(HWND window);
 // True when the window is shown, not minimised, and `control` is what the screen shows at its
 // centre (nothing covers it).
 bool ShownUncovered(HWND window, HWND control);
-// A hash of the screen pixels of `control`'s area: changes when what it shows changes.
+// A hash of the screen pixels of `control`'s client area: changes when what it shows changes.
 std::uint64_t ScreenHash(HWND control);
 
 // A trace text of exactly 100 ASCII characters: `tag`, then "#" and `number` in ten digits,
