@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Utf16.h"
 #include "window/textmodel/TextColumns.h"
 #include "window/textmodel/TextLayout.h"
 
@@ -19,7 +20,8 @@ namespace {
 constexpr std::size_t kChunk = TextBuffer::kChunkUnits;
 
 // The model the buffer is held against: the whole text in one string, its lines found by a
-// plain scan for CR LF, and its columns counted here rather than with TextColumns.h.
+// plain scan for CR LF, and its columns counted here rather than with TextColumns.h (the
+// random texts hold one wide character, U+1F600, in two columns).
 std::vector<std::size_t> LineStartsOf(std::u16string_view text) {
     std::vector<std::size_t> starts{0};
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
@@ -35,7 +37,9 @@ std::size_t ReferenceColumns(std::u16string_view line) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (line[i] == u'\t') {
             column += 8 - column % 8;
-        } else if (!(i > 0 && IsLowSurrogate(line[i]) && IsHighSurrogate(line[i - 1]))) {
+        } else if (i > 0 && IsLowSurrogate(line[i]) && IsHighSurrogate(line[i - 1])) {
+            ++column;  // the pair's second column
+        } else {
             ++column;
         }
     }
@@ -520,13 +524,70 @@ TEST(TextBufferOutOfMemory, AnEditThatFailsAtAnyAllocationLeavesTheTextAsItWas) 
 TEST(TextLayout, ALineBeyondTheTextSlicesToNothing) {
     TextBuffer buffer;
     buffer.Append(u"ab\r\n\tcd");
-    EXPECT_EQ(SliceLine(buffer, 1, 4, 5).glyphs, u" c");
+    EXPECT_EQ(SliceLine(buffer, 1, 4, 5).text, u" c");
     for (const std::size_t line : {std::size_t{2}, std::size_t{5000}}) {
-        EXPECT_TRUE(SliceLine(buffer, line, 0, 80).glyphs.empty()) << "line " << line;
+        EXPECT_TRUE(SliceLine(buffer, line, 0, 80).clusters.empty()) << "line " << line;
     }
 }
 
-TEST(TextBufferWidestLine, CountsTabStopsAndSurrogatePairs) {
+TEST(TextLayout, SlicesWholeClustersThatTouchTheColumns) {
+    // x, é (2 units), 中 (columns 2-3), the family (8 units, columns 4-5), a tab to 8, y.
+    TextBuffer buffer;
+    buffer.Append(u"xe\u0301\u4E2D\U0001F468\u200D\U0001F469\u200D\U0001F467\ty");
+    struct Case {
+        std::size_t first, count;
+        std::u16string_view text;
+        std::vector<std::size_t> positions, columns, widths;
+    };
+    const Case cases[] = {
+        {0, 2, u"xe\u0301", {0, 1}, {0, 1}, {1, 1}},
+        {3, 2, u"\u4E2D\U0001F468\u200D\U0001F469\u200D\U0001F467", {3, 4}, {2, 4}, {2, 2}},
+        {5, 4, u"\U0001F468\u200D\U0001F469\u200D\U0001F467 y", {4, 12, 13}, {4, 6, 8}, {2, 2, 1}},
+        {9, 4, u"", {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const LineSlice slice = SliceLine(buffer, 0, c.first, c.count);
+        SCOPED_TRACE(testing::Message() << "columns from " << c.first);
+        EXPECT_EQ(slice.text, c.text);
+        std::vector<std::size_t> positions, columns, widths;
+        std::size_t offset = 0;
+        for (const SliceCluster& cluster : slice.clusters) {
+            EXPECT_EQ(cluster.offset, offset);
+            offset += cluster.length;
+            positions.push_back(cluster.position);
+            columns.push_back(cluster.column);
+            widths.push_back(cluster.width);
+        }
+        EXPECT_EQ(offset, slice.text.size());
+        EXPECT_EQ(positions, c.positions);
+        EXPECT_EQ(columns, c.columns);
+        EXPECT_EQ(widths, c.widths);
+    }
+}
+
+TEST(TextLayout, RightToLeftRunsAreReversedWithinTheirColumns) {
+    struct Case {
+        std::u16string_view line;  // one cluster per unit
+        std::vector<unsigned char> levels;
+        std::vector<std::size_t> visual;
+    };
+    const Case cases[] = {
+        {u"abc", {0, 0, 0}, {0, 1, 2}},
+        {u"a\u05D0\u05D1b", {0, 1, 1, 0}, {0, 2, 1, 3}},
+        // Digits in right-to-left text keep their own order: level 2 inside level 1.
+        {u"\u05D012\u05D1", {1, 2, 2, 1}, {3, 1, 2, 0}},
+        {u"\u4E2D\u05D0", {0, 1}, {0, 2}},
+        {u"\u05D0\u4E2D\u05D1", {1, 1, 1}, {3, 1, 0}},  // the wide one keeps two columns
+    };
+    for (const Case& c : cases) {
+        TextBuffer buffer;
+        buffer.Append(c.line);
+        EXPECT_EQ(VisualColumns(SliceLine(buffer, 0, 0, 80), c.levels), c.visual)
+            << "line of " << c.line.size();
+    }
+}
+
+TEST(TextBufferWidestLine, CountsTabStopsWideCharactersAndClusters) {
     struct Case {
         std::vector<std::u16string_view> appends;
         std::size_t expected;
@@ -536,13 +597,23 @@ TEST(TextBufferWidestLine, CountsTabStopsAndSurrogatePairs) {
         {{u"abc\tx"}, 9},
         {{u"abcdefgh\tx"}, 17},
         {{u"abcdefg\t"}, 8},
-        {{u"a\U0001F600b"}, 3},
+        {{u"a\U0001F600b"}, 4},
+        {{u"\u4E2D\u6587"}, 4},    // Chinese: two columns each
+        {{u"e\u0301\u0301x"}, 2},  // marks sit on their letter
+        {{u"\u0301a"}, 2},         // a mark with nothing before it takes a column
+        {{u"\t\u0301"}, 9},        // and so after a tab
+        {{u"\U0001F468\u200D\U0001F469\u200D\U0001F467"}, 2},  // one joined emoji
+        {{u"\u200D\U0001F469"}, 3},          // a joiner after no emoji joins nothing
+        {{u"\U0001F44D\U0001F3FD"}, 2},      // a skin tone sits on its hand
+        {{u"\U0001F1E9\U0001F1EA"}, 2},      // a flag: two regional indicators
+        {{u"\u1100\u1161\u11A8"}, 2},        // conjoining jamo make one syllable
+        {{u"\u4E2D\xD83D", u"\xDE00x"}, 5},  // a pair split across appends
         {{u"\U0001F600\t"}, 8},
         {{u"\xDE00\xD83D"}, 2},  // reversed halves are two characters
         {{u"ab\r\nabcdef\r\nx"}, 6},
         {{u"ab\rc"}, 4},        // a lone CR takes a column
         {{u"abc", u"\tx"}, 9},  // the count goes on across appends
-        {{u"a\xD83D", u"\xDE00"}, 2},
+        {{u"a\xD83D", u"\xDE00"}, 3},
         {{u"\t\t", u"\r\nab"}, 16},
     };
     for (const Case& c : cases) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/Utf16.h"
 #include "window/textmodel/TextColumns.h"
 
 namespace orsk {
@@ -491,15 +492,16 @@ TEST(TextEditorProgramText, ReplacingAllStartsAFreshText) {
     ExpectSelection(editor, 0, 0);
 }
 
-TEST(TextEditorColumns, ColumnOfExpandsTabsAndCountsAPairOnce) {
-    // "\tab" at 0, "a\tb" at 5, "x" U+1F600 "y" at 10.
+TEST(TextEditorColumns, ColumnOfExpandsTabsAndCountsAWidePairAsTwo) {
+    // "\tab" at 0, "a\tb" at 5, "x" U+1F600 "y" at 10; between the halves of the pair, the
+    // high half alone counts.
     const TextEditor editor = EditorWith(u"\tab\r\na\tb\r\nx\U0001F600y");
     const std::size_t expected[] = {0, 8, 9, 10, 10,  // inside the break: the line's end
-                                    0, 1, 8, 9,  9,  0, 1, 2, 2, 3};
+                                    0, 1, 8, 9,  9,  0, 1, 2, 3, 4};
     for (std::size_t p = 0; p < std::size(expected); ++p) {
         EXPECT_EQ(editor.ColumnOf(p), expected[p]) << "position " << p;
     }
-    EXPECT_EQ(editor.ColumnOf(99), 3u);
+    EXPECT_EQ(editor.ColumnOf(99), 4u);
     EXPECT_EQ(EditorWith(u"abcdefgh\tx").ColumnOf(9), 16u);
     EXPECT_EQ(EditorWith(u"abcdefg\tx").ColumnOf(8), 8u);
 }
@@ -511,22 +513,23 @@ TEST(TextEditorColumns, PositionAtColumnIsTheLastPositionNotBeyondTheColumn) {
         std::size_t column;
         std::size_t expected;
     };
-    // A column inside a tab gives the position before it; column 2 on line 2 is not between
-    // the halves of the pair; line 3 is the empty last line and stands for any line beyond.
+    // A column inside a tab or a wide character gives the position before it, never one
+    // between the halves of the pair; line 3 is the empty last line and stands for any line
+    // beyond.
     const Case cases[] = {
         {0, 0, 0},  {0, 8, 1},  {0, 9, 2},  {0, 10, 3}, {0, 40, 3},  {0, 3, 0},
         {0, 7, 0},  {1, 1, 6},  {1, 5, 6},  {1, 8, 7},  {2, 0, 10},  {2, 1, 11},
-        {2, 2, 13}, {2, 3, 14}, {2, 4, 14}, {3, 5, 16}, {99, 1, 16},
+        {2, 2, 11}, {2, 3, 13}, {2, 4, 14}, {3, 5, 16}, {99, 1, 16},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(editor.PositionAtColumn(c.line, c.column), c.expected)
             << "line " << c.line << " column " << c.column;
     }
-    // A column inside a cluster gives its start: "é" takes columns 0 and 1, the family
-    // (at 3) columns 3 to 7.
+    // A column inside a cluster gives its start: "é" takes column 0, "x" column 1 and the
+    // family (at 3) columns 2 and 3.
     const TextEditor clusters = EditorWith(std::u16string(u"e\u0301x") + std::u16string(kFamily));
     for (const Case& c :
-         {Case{0, 1, 0}, Case{0, 2, 2}, Case{0, 3, 3}, Case{0, 7, 3}, Case{0, 8, 11}}) {
+         {Case{0, 0, 0}, Case{0, 1, 2}, Case{0, 2, 3}, Case{0, 3, 3}, Case{0, 4, 11}}) {
         EXPECT_EQ(clusters.PositionAtColumn(c.line, c.column), c.expected) << "column " << c.column;
     }
 

@@ -14,33 +14,12 @@
 
 #include <cstddef>
 
+#include "window/textmodel/GraphemeBreak.h"
 #include "window/textmodel/TextBuffer.h"
 
 namespace orsk {
 
 inline constexpr std::size_t kClusterLookBehind = 64;
-
-enum class GraphemeBreak : unsigned char {
-    Other,
-    CR,
-    LF,
-    Control,
-    Extend,
-    ZWJ,
-    RegionalIndicator,
-    Prepend,
-    SpacingMark,
-    L,
-    V,
-    T,
-    LV,
-    LVT,
-    ExtendedPictographic,
-    HangulSyllable,  // only in the table: LV or LVT, by the syllable's place in its block
-};
-
-// The property of a code point (never HangulSyllable).
-GraphemeBreak GraphemeBreakOf(char32_t codePoint);
 
 // Whether a cluster starts at `position`; the ends of the text are boundaries, positions past
 // the end are not.

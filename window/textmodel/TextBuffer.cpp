@@ -9,15 +9,6 @@
 namespace orsk {
 namespace {
 
-// Continues a column count over `part`, whose first unit follows `previous`.
-std::size_t ContinueColumns(std::size_t column, char16_t previous, std::u16string_view part) {
-    for (const char16_t unit : part) {
-        column = NextColumn(column, previous, unit);
-        previous = unit;
-    }
-    return column;
-}
-
 // Makes room for `extra` more elements, growing as push_back does, so that the inserts that
 // follow cannot fail.
 template <class T>
@@ -81,18 +72,20 @@ TextBuffer::Place TextBuffer::Locate(std::size_t position) const {
 
 // Counted in place rather than on a copy of the line, so that it cannot run out of memory.
 std::size_t TextBuffer::ColumnsOfLine(std::size_t line) const {
+    return CounterOfLine(line).Column();
+}
+
+ColumnCounter TextBuffer::CounterOfLine(std::size_t line) const {
     std::size_t position = LineStart(line);
     const std::size_t end = position + LineLength(line);
-    std::size_t columns = 0;
-    char16_t previous = 0;
+    ColumnCounter counter;
     while (position < end) {
         const Place place = Locate(position);
         const std::u16string_view part = Chunk(place.chunk).substr(place.offset, end - position);
-        columns = ContinueColumns(columns, previous, part);
-        previous = part.back();
+        counter.Add(part);
         position += part.size();
     }
-    return columns;
+    return counter;
 }
 
 char16_t TextBuffer::At(std::size_t position) const {
@@ -181,27 +174,25 @@ void TextBuffer::Append(std::u16string_view text) {
 // Notes the line starts and columns of `text`, just appended at `base`. Only the line starts
 // can fail to grow; the column figures are set at the end.
 void TextBuffer::AppendLinesOf(std::size_t base, std::u16string_view text) {
-    std::size_t columns = lastLineColumns_;
-    char16_t previous = lastUnit_;
+    ColumnCounter counter = lastLine_;
     std::size_t segmentStart = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != u'\n' || (i > 0 ? text[i - 1] : lastUnit_) != u'\r') {
             continue;
         }
         // The CR before this LF was counted as a column of the line; it is not one.
-        columns = ContinueColumns(columns, previous, text.substr(segmentStart, i - segmentStart));
-        widestColumns_ = std::max(widestColumns_, columns - 1);
+        counter.Add(text.substr(segmentStart, i - segmentStart));
+        widestColumns_ = std::max(widestColumns_, counter.Column() - 1);
         if (lineStarts_.size() == lineStarts_.capacity()) {
             AllocationFaults::MayAllocate();
         }
         lineStarts_.push_back(base + i + 1);
-        columns = 0;
-        previous = 0;
+        counter = ColumnCounter();
         segmentStart = i + 1;
     }
-    columns = ContinueColumns(columns, previous, text.substr(segmentStart));
-    widestColumns_ = std::max(widestColumns_, columns);
-    lastLineColumns_ = columns;
+    counter.Add(text.substr(segmentStart));
+    widestColumns_ = std::max(widestColumns_, counter.Column());
+    lastLine_ = counter;
     if (!text.empty()) {
         lastUnit_ = text.back();
     }
@@ -321,7 +312,7 @@ void TextBuffer::NoteColumnsOfEdit(std::size_t start, std::size_t inserted) {
         widestColumns_ = std::max(widestColumns_, ColumnsOfLine(line));
     }
     lastUnit_ = length_ > 0 ? At(length_ - 1) : char16_t{0};
-    lastLineColumns_ = ColumnsOfLine(LineCount() - 1);
+    lastLine_ = CounterOfLine(LineCount() - 1);
 }
 
 void TextBuffer::Clear() {
@@ -333,7 +324,7 @@ void TextBuffer::Clear() {
     firstLine.swap(lineStarts_);
     length_ = 0;
     widestColumns_ = 0;
-    lastLineColumns_ = 0;
+    lastLine_ = ColumnCounter();
     lastUnit_ = 0;
 }
 
@@ -352,7 +343,7 @@ void TextBuffer::ClearForRefill() {
     lineStarts_.push_back(0);
     length_ = 0;
     widestColumns_ = 0;
-    lastLineColumns_ = 0;
+    lastLine_ = ColumnCounter();
     lastUnit_ = 0;
 }
 

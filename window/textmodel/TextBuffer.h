@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "window/textmodel/TextColumns.h"
+
 namespace orsk {
 
 // A seam for the tests: every place where the text model may take memory first calls
@@ -87,6 +89,7 @@ private:
     };
     Place Locate(std::size_t position) const;
     std::size_t ColumnsOfLine(std::size_t line) const;
+    ColumnCounter CounterOfLine(std::size_t line) const;
     void AppendUnits(std::u16string_view text);
     void AppendLinesOf(std::size_t base, std::u16string_view text);
     void TruncateUnits(std::size_t length);
@@ -101,8 +104,8 @@ private:
     std::vector<std::size_t> lineStarts_{0};
     std::size_t length_ = 0;
     std::size_t widestColumns_ = 0;
-    // Columns of the last line and its last unit, so that appends continue the count.
-    std::size_t lastLineColumns_ = 0;
+    // The column count of the last line and its last unit, so that appends continue them.
+    ColumnCounter lastLine_;
     char16_t lastUnit_ = 0;
 };
 

@@ -1,39 +1,57 @@
 #pragma once
-// Where characters stand on a line of the view: every UTF-16 unit takes one column, except
-// that a tab runs on to the next multiple of kTabColumns and the second half of a surrogate
-// pair takes none (the pair is one character). The view is drawn in a fixed-pitch font, so
-// columns are also what the caret, the mouse and the horizontal scroll bar count in.
+// Where characters stand on a line of the view, in the columns of its fixed-pitch grid:
+// - a tab runs on to the next multiple of kTabColumns;
+// - East Asian wide and fullwidth characters (Chinese, Japanese, Korean, most emoji) take two
+//   columns, as in a console;
+// - marks, joiners and the other parts of a grapheme cluster that sit on its first character
+//   take none (a mark with nothing before it on the line takes one), so a cluster is as wide as
+//   what it shows;
+// - a surrogate pair is one character; every other unit takes one column.
+// Columns are what the caret, the mouse and the horizontal scroll bar count in.
 
 #include <cstddef>
 #include <string_view>
 
-#include "common/Utf16.h"
+#include "window/textmodel/GraphemeBreak.h"
 
 namespace orsk {
 
 inline constexpr std::size_t kTabColumns = 8;
 
-// The column after `unit`, drawn at `column`; `previous` is the unit before it on the line
-// (0 at the line start).
-constexpr std::size_t NextColumn(std::size_t column, char16_t previous, char16_t unit) {
-    if (unit == u'\t') {
-        return (column / kTabColumns + 1) * kTabColumns;
+// The columns a code point takes on its own: 2 if it is East Asian wide or fullwidth, else 1.
+std::size_t CodePointColumns(char32_t codePoint);
+
+// Counts the columns of a line, unit by unit from its start.
+class ColumnCounter {
+public:
+    std::size_t Column() const { return column_; }
+
+    void Add(char16_t unit);
+    void Add(std::u16string_view units) {
+        for (const char16_t unit : units) {
+            Add(unit);
+        }
     }
-    if (IsLowSurrogate(unit) && IsHighSurrogate(previous)) {
-        return column;
-    }
-    return column + 1;
-}
+
+private:
+    void AddCodePoint(char32_t codePoint);
+
+    std::size_t column_ = 0;
+    // What the code point before was, as far as the width of the next one depends on it: a
+    // mark joins what came before it, Hangul jamo join into a syllable, and an emoji after a
+    // zero-width joiner joins the emoji before it.
+    GraphemeBreak previous_ = GraphemeBreak::Control;
+    bool inEmoji_ = false;      // after an emoji and any marks
+    bool emojiJoiner_ = false;  // after an emoji, any marks and a zero-width joiner
+    // A high surrogate counts as a column of its own until its partner comes: then the pair
+    // counts as its code point, from the state before the high half.
+    char16_t high_ = 0;
+    GraphemeBreak previousBeforeHigh_ = GraphemeBreak::Control;
+    bool inEmojiBeforeHigh_ = false;
+    bool emojiJoinerBeforeHigh_ = false;
+};
 
 // The columns a whole line takes.
-constexpr std::size_t ColumnsOf(std::u16string_view line) {
-    std::size_t column = 0;
-    char16_t previous = 0;
-    for (const char16_t unit : line) {
-        column = NextColumn(column, previous, unit);
-        previous = unit;
-    }
-    return column;
-}
+std::size_t ColumnsOf(std::u16string_view line);
 
 }  // namespace orsk

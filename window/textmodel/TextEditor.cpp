@@ -292,14 +292,11 @@ std::size_t TextEditor::ColumnOf(std::size_t position) const {
     const std::size_t line = text_.LineOf(position);
     const std::size_t lineStart = text_.LineStart(line);
     const std::size_t end = std::min(position, LineEndOf(line));
-    std::size_t column = 0;
-    char16_t previous = 0;
+    ColumnCounter counter;
     for (std::size_t p = lineStart; p < end; ++p) {
-        const char16_t unit = text_.At(p);
-        column = NextColumn(column, previous, unit);
-        previous = unit;
+        counter.Add(text_.At(p));
     }
-    return column;
+    return counter.Column();
 }
 
 std::size_t TextEditor::PositionAtColumn(std::size_t line, std::size_t column) const {
@@ -308,22 +305,17 @@ std::size_t TextEditor::PositionAtColumn(std::size_t line, std::size_t column) c
     // Held to the text, like everything the screen reads by line: a line index out of step
     // with the text must not lead beyond it.
     const std::size_t lineEnd = std::min(LineEndOf(line), Length());
-    std::size_t at = 0;
-    char16_t previous = 0;
+    ColumnCounter counter;
     // Cluster by cluster, so that the mouse and Up and Down stop where Left and Right do: the
     // start of the cluster that reaches past the column.
     for (std::size_t p = lineStart; p < lineEnd;) {
         const std::size_t end = std::min(StepRight(p), lineEnd);
-        std::size_t next = at;
         for (std::size_t q = p; q < end; ++q) {
-            const char16_t unit = text_.At(q);
-            next = NextColumn(next, previous, unit);
-            previous = unit;
+            counter.Add(text_.At(q));
         }
-        if (next > column) {
+        if (counter.Column() > column) {
             return p;
         }
-        at = next;
         p = end;
     }
     return lineEnd;

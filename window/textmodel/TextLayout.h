@@ -1,8 +1,8 @@
 #pragma once
-// The part of one line that shows in a range of columns, ready to be drawn cell by cell in a
-// fixed-pitch font: each glyph with the column it starts at and the columns it takes. A tab is
-// drawn as a blank that runs to the next tab stop; a surrogate pair stays whole, its second
-// half taking no column of its own.
+// The part of one line that shows in a range of columns, cluster by cluster: each grapheme
+// cluster (a letter with its marks, an emoji sequence, a tab) with its units, the column it
+// starts at and the columns it takes. A tab is a space here that runs to the next tab stop.
+// The screen draws each cluster in its own columns, so nothing overlaps its neighbour.
 
 #include <cstddef>
 #include <string>
@@ -12,15 +12,28 @@
 
 namespace orsk {
 
-struct LineSlice {
-    std::u16string glyphs;               // what to draw; a tab is a space here
-    std::vector<std::size_t> columns;    // the column each glyph starts at
-    std::vector<std::size_t> widths;     // the columns each glyph takes
-    std::vector<std::size_t> positions;  // the text position of each glyph's unit
+struct SliceCluster {
+    std::size_t offset = 0;    // of its first unit in LineSlice::text
+    std::size_t length = 0;    // its units
+    std::size_t position = 0;  // of its first unit in the whole text
+    std::size_t column = 0;    // the column it starts at
+    std::size_t width = 0;     // the columns it takes
 };
 
-// The glyphs of `line` that take any of the columns [firstColumn, firstColumn + columnCount).
+struct LineSlice {
+    std::u16string text;  // the units of the clusters, one after the other
+    std::vector<SliceCluster> clusters;
+};
+
+// The clusters of `line` that take any of the columns [firstColumn, firstColumn + columnCount).
 LineSlice SliceLine(const TextBuffer& text, std::size_t line, std::size_t firstColumn,
                     std::size_t columnCount);
+
+// Where each cluster of `slice` shows, given its bidirectional embedding level (even: left to
+// right, odd: right to left): the clusters are put in visual order by Unicode's rule L2 (each
+// run at a level or above is reversed, from the highest level down to the lowest odd one), in
+// the same columns as the slice takes. Returns the column each cluster starts at on screen.
+std::vector<std::size_t> VisualColumns(const LineSlice& slice,
+                                       const std::vector<unsigned char>& levels);
 
 }  // namespace orsk
