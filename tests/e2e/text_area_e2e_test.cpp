@@ -3,6 +3,7 @@
 // bar, and a flood of traces from several senders while the window is on screen.
 
 #include <gtest/gtest.h>
+#include <usp10.h>
 
 #include <cstdio>
 #include <string>
@@ -170,23 +171,207 @@ TEST_F(TextArea, TheKeyboardMovesTheCaretAndSelectsAsInATextBox) {
     EXPECT_EQ(WithoutDates(View(trace)), "----\r\n<dt>\r\n");
 }
 
-// The form's "Courier" is a raster font with the glyphs of one code page, and draws every other
-// character as its default glyph ("€"). Characters it lacks take a font that has them.
-TEST_F(TextArea, CharactersTheFontLacksAreDrawnWithAFontThatHasThem) {
-    Send(1, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");  // Cyrillic "Privet"
-    Send(1, "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");
-    Send(1, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+// Pixels as rows of characters, darker pixels as denser ones, for a failure's message.
+std::string Picture(const std::vector<std::uint32_t>& pixels, int width) {
+    std::string picture;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        if (i % static_cast<std::size_t>(width) == 0) {
+            picture += '\n';
+        }
+        const std::uint32_t p = pixels[i];
+        const unsigned light = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+        picture += " .:+#"[std::min(4u, (765 - light) / 153)];
+    }
+    return picture;
+}
+
+// What the system's script processor draws of one cluster in `face` (the view's font with the
+// face changed, as the view makes its fallback fonts), centred in `cells` on the view's
+// baseline, over the window colour: the oracle for the view's drawing of that cluster.
+std::vector<std::uint32_t> DrawnBySystem(const std::wstring& cluster, const wchar_t* face,
+                                         SIZE cells) {
+    // The form's font of the view: "Courier", 10 points, ANSI.
+    HDC screen = ::GetDC(nullptr);
+    LOGFONTW look{};
+    look.lfHeight = -::MulDiv(10, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    look.lfWeight = FW_NORMAL;
+    look.lfCharSet = ANSI_CHARSET;
+    wcsncpy_s(look.lfFaceName, LF_FACESIZE, L"Courier", _TRUNCATE);
+    HDC dc = ::CreateCompatibleDC(screen);
+    TEXTMETRICW metrics{};
+    HFONT viewFont = ::CreateFontIndirectW(&look);
+    HGDIOBJ oldFont = ::SelectObject(dc, viewFont);
+    ::GetTextMetricsW(dc, &metrics);
+    look.lfWidth = 0;
+    look.lfCharSet = DEFAULT_CHARSET;
+    look.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    wcsncpy_s(look.lfFaceName, LF_FACESIZE, face, _TRUNCATE);
+    HFONT font = ::CreateFontIndirectW(&look);
+    ::SelectObject(dc, font);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = cells.cx;
+    info.bmiHeader.biHeight = -cells.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+    RECT all{0, 0, cells.cx, cells.cy};
+    ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
+
+    SCRIPT_ITEM items[8]{};
+    int itemCount = 0;
+    WORD glyphs[32]{};
+    WORD map[32]{};
+    SCRIPT_VISATTR attributes[32]{};
+    int advances[32]{};
+    GOFFSET offsets[32]{};
+    ABC extent{};
+    int glyphCount = 0;
+    SCRIPT_CACHE cache = nullptr;
+    const int length = static_cast<int>(cluster.size());
+    if (SUCCEEDED(
+            ::ScriptItemize(cluster.c_str(), length, 7, nullptr, nullptr, items, &itemCount)) &&
+        SUCCEEDED(::ScriptShape(dc, &cache, cluster.c_str(), length, 32, &items[0].a, glyphs, map,
+                                attributes, &glyphCount)) &&
+        SUCCEEDED(::ScriptPlace(dc, &cache, glyphs, glyphCount, attributes, &items[0].a, advances,
+                                offsets, &extent))) {
+        int natural = 0;
+        for (int g = 0; g < glyphCount; ++g) {
+            natural += advances[g];
+        }
+        ::ScriptTextOut(dc, &cache, std::max<int>(0, (cells.cx - natural) / 2), metrics.tmAscent, 0,
+                        nullptr, &items[0].a, nullptr, 0, glyphs, glyphCount, advances, nullptr,
+                        offsets);
+    }
+    ::ScriptFreeCache(&cache);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(cells.cx) *
+                                      static_cast<std::size_t>(cells.cy));
+    const auto* from = static_cast<const std::uint32_t*>(bits);
+    for (std::size_t i = 0; bits != nullptr && i < pixels.size(); ++i) {
+        pixels[i] = from[i] & 0x00FFFFFFu;
+    }
+    ::SelectObject(dc, oldBitmap);
+    ::SelectObject(dc, oldFont);
+    ::DeleteObject(bitmap);
+    ::DeleteObject(font);
+    ::DeleteObject(viewFont);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The form's "Courier" is a raster font with the glyphs of one code page. Every character it
+// lacks is drawn by the system's script processor in a font that has it, whole with its marks,
+// in as many cells as it is wide: pixel for pixel what the system draws of it in that font.
+TEST_F(TextArea, EveryScriptIsDrawnAsTheSystemDrawsItInTheFontThatHasIt) {
+    struct Row {
+        const char* utf8;
+        const wchar_t* face;  // the first of the view's fallback fonts that has it, here
+        int cells;
+    };
+    const Row rows[] = {
+        {"\xD0\x96", L"Courier New", 1},              // Cyrillic
+        {"\xCE\xA3", L"Courier New", 1},              // Greek
+        {"e\xCC\x81", L"Courier New", 1},             // e and a combining acute
+        {"\xE2\x90\x80", L"Symbola", 1},              // the view's stand-in for NUL
+        {"\xD7\xA9", L"Courier New", 1},              // Hebrew, right to left
+        {"\xE5\xB1\xB1", L"WenQuanYi Micro Hei", 2},  // Chinese, wide
+        {"\xE0\xB8\x81", L"Loma", 1},                 // Thai
+        {"\xF0\x9F\x98\x80", L"Courier New", 2},      // an emoji above U+FFFF, wide
+    };
+    std::string lines = "ab";
+    for (const Row& row : rows) {
+        lines += std::string("\r\n[") + row.utf8 + "]";
+    }
+    Send(1, lines);
+    ::SendMessageW(memo, WM_VSCROLL, SB_TOP, 0);
     ::RedrawWindow(memo, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     Sync(memo);
-    const auto textLine = [&](int block) {
-        const POINT at = PointOf(Ask(EM_LINEINDEX, static_cast<WPARAM>(block * 4 + 2)));
-        const POINT below = PointOf(Ask(EM_LINEINDEX, static_cast<WPARAM>(block * 4 + 3)));
-        return ClientPixels(memo, RECT{at.x, at.y, at.x + 120, below.y});
-    };
-    const std::vector<std::uint32_t> cyrillic = textLine(0);
-    ASSERT_FALSE(cyrillic.empty());
-    EXPECT_EQ(textLine(2), cyrillic);  // the same text draws the same
-    EXPECT_NE(textLine(1), cyrillic);  // and not as the default glyph
+    const LRESULT first = Ask(EM_LINEINDEX, 2);
+    const int cellWidth = PointOf(first + 1).x - PointOf(first).x;
+    const int lineHeight = PointOf(Ask(EM_LINEINDEX, 3)).y - PointOf(first).y;
+    ASSERT_GT(cellWidth, 0);
+    ASSERT_GT(lineHeight, 0);
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        const std::wstring cluster = FromUtf8(row.utf8);
+        SCOPED_TRACE(testing::Message() << "row " << i);
+        const LRESULT open = Ask(EM_LINEINDEX, static_cast<WPARAM>(i + 3));
+        const POINT bracket = PointOf(open);
+        const RECT cells{bracket.x + cellWidth, bracket.y, bracket.x + (1 + row.cells) * cellWidth,
+                         bracket.y + lineHeight};
+        // The caret stands before the cluster and after it at the cells' edges: in right-to-left
+        // text "before" is on the right.
+        const bool rightToLeft = i == 4;
+        EXPECT_EQ(PointOf(open + 1).x, rightToLeft ? cells.right : cells.left);
+        EXPECT_EQ(PointOf(open + 1 + static_cast<LRESULT>(cluster.size())).x, cells.right);
+        const SIZE size{cells.right - cells.left, lineHeight};
+        const std::vector<std::uint32_t> view = ClientPixels(memo, cells);
+        EXPECT_EQ(view, DrawnBySystem(cluster, row.face, size))
+            << Picture(view, size.cx) << "\n"
+            << Picture(DrawnBySystem(cluster, row.face, size), size.cx);
+        EXPECT_NE(view, DrawnBySystem(L" ", row.face, size)) << "nothing drawn";
+    }
+}
+
+// The caret steps over whole clusters (a letter with its mark, a wide character, a surrogate
+// pair, a flag, a joined emoji) and stands where they are drawn; Arabic is drawn right to left
+// and joined, its first letter on the right.
+TEST_F(TextArea, TheCaretStepsOverClustersAndStandsWhereTheyAreDrawn) {
+    const std::string family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9";
+    Send(1, "e\xCC\x81\xE5\xB1\xB1\xF0\x9F\x98\x80\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA" + family +
+                "x\r\n\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85");
+    FocusTextArea();
+    const auto line = static_cast<DWORD>(Ask(EM_LINEINDEX, 2));
+    ::SendMessageW(memo, EM_SETSEL, line, line);
+    // Units: e U+0301 | U+5C71 | pair | two pairs | pair ZWJ pair | x; columns 1, 2, 2, 2, 2, 1.
+    const DWORD stops[] = {2, 3, 5, 9, 14, 15};
+    const int cells[] = {1, 2, 2, 2, 2, 1};
+    const int cellWidth = PointOf(line + 15).x - PointOf(line + 14).x;
+    for (std::size_t i = 0; i < std::size(stops); ++i) {
+        Press(VK_RIGHT);
+        EXPECT_EQ(Selection().second, line + stops[i]) << "step " << i;
+        const DWORD from = i == 0 ? line : line + stops[i - 1];
+        EXPECT_EQ(PointOf(line + stops[i]).x - PointOf(from).x, cells[i] * cellWidth)
+            << "step " << i;
+    }
+    Press(VK_BACK);
+    Press(VK_BACK);
+    EXPECT_EQ(Selection().second, line + 9) << "Backspace takes the joined emoji whole";
+    Press(VK_LEFT, kShift);
+    EXPECT_EQ(Selection(), std::make_pair(line + 5, line + 9)) << "the flag, both halves";
+
+    // A click on the right half of the wide character puts the caret after it.
+    const POINT wide = PointOf(line + 2);
+    const int lineHeight = PointOf(Ask(EM_LINEINDEX, 3)).y - wide.y;
+    const POINT rightHalf{wide.x + cellWidth + cellWidth / 2 + 1, wide.y + lineHeight / 2};
+    DragInClient(memo, rightHalf, rightHalf);
+    SettleInput(trace.Window());
+    EXPECT_EQ(Selection(), std::make_pair(line + 3, line + 3));
+
+    // Arabic: the caret before the first letter stands at the right of the word, after the last
+    // one at its left; the joined word is not drawn as its letters alone.
+    const auto arabic = static_cast<DWORD>(Ask(EM_LINEINDEX, 3));
+    EXPECT_EQ(PointOf(arabic).x - PointOf(arabic + 4).x, 4 * cellWidth);
+    ::RedrawWindow(memo, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const POINT left = PointOf(arabic + 4);
+    const RECT word{left.x, left.y, left.x + 4 * cellWidth, left.y + lineHeight};
+    const std::vector<std::uint32_t> joined = ClientPixels(memo, word);
+    // The same letters kept apart by zero-width non-joiners.
+    Send(1, "\xD8\xB3\xE2\x80\x8C\xD9\x84\xE2\x80\x8C\xD8\xA7\xE2\x80\x8C\xD9\x85");
+    ::RedrawWindow(memo, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const POINT apart = PointOf(Find(L"\u0633\u200C") + 7);
+    EXPECT_EQ(apart.x, left.x);
+    EXPECT_NE(
+        ClientPixels(memo, RECT{apart.x, apart.y, apart.x + 4 * cellWidth, apart.y + lineHeight}),
+        joined);
 }
 
 TEST_F(TextArea, TheMouseSelectsAndTheWheelAndScrollBarScroll) {

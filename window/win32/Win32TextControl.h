@@ -22,8 +22,8 @@
 
 #include "window/textmodel/TextEditor.h"
 #include "window/view/TextArea.h"
-#include "window/win32/Win32FallbackFonts.h"
 #include "window/win32/Win32Handles.h"
+#include "window/win32/Win32LineDrawing.h"
 #include "window/win32/Win32Window.h"
 
 namespace orsk {
@@ -84,6 +84,9 @@ private:
     void HScroll(int request);
     std::size_t PositionAtPoint(int x, int y) const;
     POINT PointOfPosition(std::size_t position) const;
+    // The part of a line in view, with its scripts: what is drawn, and where.
+    LineSlice SliceInView(std::size_t line) const;
+    HFONT DrawingFont() const;
 
     // After a change: at once for the user's actions, in batches for the program's appends.
     void Refresh(bool followCaret);
@@ -112,7 +115,7 @@ private:
     std::function<void(std::exception_ptr)> failureHandler_;
     bool reportingFailure_ = false;
     HFONT font_ = nullptr;
-    Win32FallbackFonts fallbackFonts_;
+    Win32LineDrawing lineDrawing_;
     int ascent_ = 13;  // of font_: every font of a line draws on this baseline
     int lineHeight_ = 16;
     int cellWidth_ = 8;

@@ -22,7 +22,7 @@ int ClampToInt(std::size_t value) {
 
 void Win32TextControl::SetFont(HFONT font) {
     font_ = font;
-    fallbackFonts_.Reset(font_);
+    lineDrawing_.Reset(DrawingFont());
     Measure();
     if (focused_) {
         ::DestroyCaret();
@@ -36,8 +36,7 @@ void Win32TextControl::Measure() {
     if (dc.Get() == nullptr) {
         return;
     }
-    const SelectedObject font(dc.Get(),
-                              font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
+    const SelectedObject font(dc.Get(), DrawingFont());
     TEXTMETRICW metrics{};
     if (::GetTextMetricsW(dc.Get(), &metrics)) {
         lineHeight_ = std::max<int>(1, metrics.tmHeight);
@@ -111,11 +110,41 @@ void Win32TextControl::SetScrollBar(int bar, int last, std::size_t page, std::si
     ::SetScrollInfo(window_, bar, &info, TRUE);
 }
 
+HFONT Win32TextControl::DrawingFont() const {
+    return font_ != nullptr ? font_ : static_cast<HFONT>(::GetStockObject(SYSTEM_FIXED_FONT));
+}
+
+LineSlice Win32TextControl::SliceInView(std::size_t line) const {
+    return SliceLine(editor_.Text(), line, leftColumn_, VisibleColumns() + 1);
+}
+
 POINT Win32TextControl::PointOfPosition(std::size_t position) const {
     const std::size_t line = editor_.Text().LineOf(position);
-    const std::size_t column = editor_.ColumnOf(position);
+    long long column = static_cast<long long>(editor_.ColumnOf(position));
+    // In right-to-left text a position stands at the right edge of the cluster that starts
+    // there (and at the end of the line, at the trailing edge of the last cluster).
+    const LineSlice slice = SliceInView(line);
+    const SliceScripts scripts = Win32LineDrawing::ScriptsOf(slice);
+    if (scripts.HasRightToLeft()) {
+        const std::vector<std::size_t> visual = VisualColumns(slice, scripts.levels);
+        const auto edge = [&](std::size_t k, bool leading) {
+            const auto left = static_cast<long long>(visual[k]);
+            const bool rightToLeft = scripts.levels[k] % 2 == 1;
+            return leading == rightToLeft ? left + static_cast<long long>(slice.clusters[k].width)
+                                          : left;
+        };
+        const auto starting =
+            std::find_if(slice.clusters.begin(), slice.clusters.end(),
+                         [&](const SliceCluster& cluster) { return cluster.position == position; });
+        if (starting != slice.clusters.end()) {
+            column = edge(static_cast<std::size_t>(starting - slice.clusters.begin()), true);
+        } else if (!slice.clusters.empty() &&
+                   slice.clusters.back().position + slice.clusters.back().length == position) {
+            column = edge(slice.clusters.size() - 1, false);
+        }
+    }
     const auto row = static_cast<long long>(line) - static_cast<long long>(topLine_);
-    const auto cell = static_cast<long long>(column) - static_cast<long long>(leftColumn_);
+    const long long cell = column - static_cast<long long>(leftColumn_);
     return POINT{
         static_cast<LONG>(std::clamp<long long>(margin_ + cell * cellWidth_, -32000, 32000)),
         static_cast<LONG>(std::clamp<long long>(row * lineHeight_, -32000, 32000))};
@@ -135,12 +164,31 @@ void Win32TextControl::PlaceSystemCaret() {
 
 std::size_t Win32TextControl::PositionAtPoint(int x, int y) const {
     const long long row = y < 0 ? -1 - (-y - 1) / lineHeight_ : y / lineHeight_;
-    const long long line = std::max<long long>(0, static_cast<long long>(topLine_) + row);
+    const auto line =
+        static_cast<std::size_t>(std::max<long long>(0, static_cast<long long>(topLine_) + row));
+    // On a cluster in view: before or after it, by the half that was hit and its direction.
+    if (x >= margin_ && line < editor_.Text().LineCount()) {
+        const LineSlice slice = SliceInView(line);
+        const SliceScripts scripts = Win32LineDrawing::ScriptsOf(slice);
+        const std::vector<std::size_t> visual = VisualColumns(slice, scripts.levels);
+        // In half columns from column 0.
+        const long long half =
+            2 * static_cast<long long>(leftColumn_) + 2LL * (x - margin_) / cellWidth_;
+        for (std::size_t k = 0; k < slice.clusters.size(); ++k) {
+            const SliceCluster& cluster = slice.clusters[k];
+            const auto left = 2 * static_cast<long long>(visual[k]);
+            const auto width = 2 * static_cast<long long>(cluster.width);
+            if (half >= left && half < left + width) {
+                const bool leftHalf = half < left + width / 2;
+                const bool before = scripts.levels[k] % 2 == 1 ? !leftHalf : leftHalf;
+                return before ? cluster.position : cluster.position + cluster.length;
+            }
+        }
+    }
     const long long cell = (x - margin_ + cellWidth_ / 2) / cellWidth_;
     const long long column =
         std::max<long long>(0, static_cast<long long>(leftColumn_) + (x < margin_ ? 0 : cell));
-    return editor_.PositionAtColumn(static_cast<std::size_t>(line),
-                                    static_cast<std::size_t>(column));
+    return editor_.PositionAtColumn(line, static_cast<std::size_t>(column));
 }
 
 void Win32TextControl::ScrollTo(std::size_t topLine, std::size_t leftColumn) {
@@ -235,7 +283,7 @@ void Win32TextControl::Paint() {
     ::GetClientRect(window_, &client);
     HDC back = BackBuffer(screen, client.right, client.bottom);
     HDC dc = back != nullptr ? back : screen;
-    const SelectedObject font(dc, font_ != nullptr ? font_ : ::GetStockObject(SYSTEM_FIXED_FONT));
+    const SelectedObject font(dc, DrawingFont());
     const DcColors colors(dc);
     const bool enabled = ::IsWindowEnabled(window_) != FALSE;
     ::SetBkColor(dc, ::GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
@@ -263,74 +311,24 @@ void Win32TextControl::Paint() {
 }
 
 void Win32TextControl::PaintLine(HDC dc, std::size_t line, int y, const RECT& client) {
-    const LineSlice slice = SliceLine(editor_.Text(), line, leftColumn_, VisibleColumns() + 1);
+    const LineSlice slice = SliceInView(line);
+    LineGeometry geometry;
+    geometry.columnZeroX =
+        margin_ - static_cast<long long>(leftColumn_) * static_cast<long long>(cellWidth_);
+    geometry.cellWidth = cellWidth_;
+    geometry.baseline = y + ascent_;
+    geometry.clip = RECT{client.left, y, client.right, y + lineHeight_};
+    LineColors colors;
+    colors.text = ::GetTextColor(dc);
+    colors.background = ::GetBkColor(dc);
+    colors.selectedText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+    colors.selectedBackground = ::GetSysColor(COLOR_HIGHLIGHT);
     // The selection shows only while the control has the focus.
     const bool showSelection = focused_ && editor_.HasSelection();
-    const std::size_t selStart = editor_.SelectionStart();
-    const std::size_t selEnd = editor_.SelectionEnd();
-
-    // The colours of unselected text; they come back when the line is done.
-    const DcColors colors(dc);
-    const COLORREF text = colors.Text();
-    const COLORREF background = colors.Background();
-    // The blank margin and whatever lies before the first glyph.
-    int x = client.left;
-    auto fill = [&](int right) {
-        if (right > x) {
-            RECT blank{x, y, right, y + lineHeight_};
-            ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &blank, nullptr, 0, nullptr);
-            x = right;
-        }
-    };
-    auto xOfColumn = [&](std::size_t column) {
-        return margin_ + (static_cast<int>(column) - static_cast<int>(leftColumn_)) * cellWidth_;
-    };
-
-    // Runs of glyphs that share their selected state and their font, each drawn with one call on
-    // the line's baseline; every glyph is placed on its cell, whatever the font's own advance.
-    HFONT baseFont =
-        font_ != nullptr ? font_ : static_cast<HFONT>(::GetStockObject(SYSTEM_FIXED_FONT));
-    auto fontAt = [&](std::size_t k) {
-        HFONT font = font_ != nullptr ? fallbackFonts_.FontFor(dc, slice.glyphs[k]) : nullptr;
-        return font != nullptr ? font : baseFont;
-    };
-    const UINT oldAlign = ::SetTextAlign(dc, TA_BASELINE | TA_LEFT);
-    std::vector<INT> advances;
-    std::size_t i = 0;
-    while (i < slice.glyphs.size()) {
-        const bool selected =
-            showSelection && slice.positions[i] >= selStart && slice.positions[i] < selEnd;
-        HFONT font = fontAt(i);
-        std::size_t end = i;
-        advances.clear();
-        while (end < slice.glyphs.size() &&
-               (showSelection && slice.positions[end] >= selStart &&
-                slice.positions[end] < selEnd) == selected &&
-               (end == i || fontAt(end) == font)) {
-            advances.push_back(static_cast<INT>(slice.widths[end]) * cellWidth_);
-            ++end;
-        }
-        const int left = xOfColumn(slice.columns[i]);
-        int right = left;
-        for (const INT advance : advances) {
-            right += advance;
-        }
-        fill(std::min(left, static_cast<int>(client.right)));
-        ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
-        ::SetBkColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHT) : background);
-        RECT cells{std::max(left, static_cast<int>(client.left)), y, right, y + lineHeight_};
-        ::SelectObject(dc, font);
-        ::ExtTextOutW(dc, left, y + ascent_, ETO_OPAQUE | ETO_CLIPPED, &cells,
-                      reinterpret_cast<const wchar_t*>(slice.glyphs.data() + i),
-                      static_cast<UINT>(end - i), advances.data());
-        x = std::max(x, right);
-        i = end;
-    }
-    ::SelectObject(dc, baseFont);
-    ::SetTextAlign(dc, oldAlign);
-    ::SetTextColor(dc, text);
-    ::SetBkColor(dc, background);
-    fill(client.right);
+    const DcColors restore(dc);
+    lineDrawing_.Draw(dc, slice, Win32LineDrawing::ScriptsOf(slice), geometry, colors,
+                      showSelection ? editor_.SelectionStart() : 0,
+                      showSelection ? editor_.SelectionEnd() : 0);
 }
 
 }  // namespace orsk
