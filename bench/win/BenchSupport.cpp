@@ -206,6 +206,10 @@ std::uint64_t ScreenHash(HWND control) {
 
 std::string Text100(const char* tag, std::uint64_t number) {
     std::string text = Format("%s #%010llu ", tag, static_cast<unsigned long long>(number));
+    if (number % 10 == 0) {
+        text += kMixedScripts;
+        text += ' ';
+    }
     static constexpr char kFiller[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     for (std::size_t i = 0; text.size() < 100; ++i) {
         text += kFiller[i % (sizeof(kFiller) - 1)];

@@ -70,8 +70,14 @@ bool ShownUncovered(HWND window, HWND control);
 // A hash of the screen pixels of `control`'s client area: changes when what it shows changes.
 std::uint64_t ScreenHash(HWND control);
 
-// A trace text of exactly 100 ASCII characters: `tag`, then "#" and `number` in ten digits,
-// then filler.
+// What every tenth trace of the benchmarks carries, as traces of programs that handle people's
+// names do: Cyrillic, Greek, Chinese, Arabic and emoji (UTF-8).
+inline constexpr char kMixedScripts[] =
+    "\xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0 \xCE\xA3\xCE\xBF\xCF\x86\xCE\xAF\xCE\xB1 "
+    "\xE5\xB1\xB1\xE7\x94\xB0 \xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 \xF0\x9F\x98\x80";
+
+// A trace text of exactly 100 bytes of UTF-8: `tag`, then "#" and `number` in ten digits, then
+// filler; the filler of every tenth (a `number` that ends in 0) starts with kMixedScripts.
 std::string Text100(const char* tag, std::uint64_t number);
 // The "#0000001234" mark inside Text100, for searches.
 std::wstring NumberMark(std::uint64_t number);

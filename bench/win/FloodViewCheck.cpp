@@ -4,17 +4,21 @@
 #include <vector>
 
 #include "bench/win/BenchSupport.h"
+#include "tests/support/TraceWindowDriver.h"
 
 namespace bench {
 namespace {
 
-// Parses "flood sender S trace N" exactly.
+// Parses "flood sender S trace N", followed by " " and the mixed scripts for every tenth N.
 bool ParseText(std::wstring_view line, unsigned long& sender, unsigned long long& sequence) {
     const std::wstring text(line);
     int consumed = 0;
-    return std::swscanf(text.c_str(), L"flood sender %lu trace %llu%n", &sender, &sequence,
-                        &consumed) == 2 &&
-           static_cast<std::size_t>(consumed) == text.size();
+    if (std::swscanf(text.c_str(), L"flood sender %lu trace %llu%n", &sender, &sequence,
+                     &consumed) != 2) {
+        return false;
+    }
+    static const std::wstring mixed = L" " + e2e::FromUtf8(kMixedScripts);
+    return text.substr(static_cast<std::size_t>(consumed)) == (sequence % 10 == 0 ? mixed : L"");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // One flooding sender: sends its traces through sdk/orsktrace.h as fast as the window takes
-// them, each text naming the sender and the trace's sequence number.
+// them, each text naming the sender and the trace's sequence number; every tenth also carries
+// text in several scripts.
 //   orsk_bench_flood_sender SENDER COUNT READY_SEMAPHORE GO_EVENT
 // It releases the semaphore once when ready, then starts when the event is set. Exit code 0
 // when every trace was accepted, 1 otherwise.
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "bench/win/BenchSupport.h"
 #include "sdk/orsktrace.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -32,7 +34,9 @@ int wmain(int argc, wchar_t** argv) {
     ::WaitForSingleObject(go, INFINITE);
     unsigned long failed = 0;
     for (unsigned long sequence = 0; sequence < count; ++sequence) {
-        if (orsktrace_printf(1, "flood sender %lu trace %lu", sender, sequence) !=
+        if (orsktrace_printf(1, "flood sender %lu trace %lu%s%s", sender, sequence,
+                             sequence % 10 == 0 ? " " : "",
+                             sequence % 10 == 0 ? bench::kMixedScripts : "") !=
             ORSKTRACE_ACCEPTED) {
             ++failed;
         }

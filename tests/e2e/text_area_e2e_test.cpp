@@ -374,6 +374,28 @@ TEST_F(TextArea, TheCaretStepsOverClustersAndStandsWhereTheyAreDrawn) {
         joined);
 }
 
+// One trace of 1 MiB on one line: End takes the caret to its far end, scrolled into view, where
+// the last characters are drawn (a wide one takes two cells).
+TEST_F(TextArea, TheCaretAtTheFarEndOfAOneMebibyteLineStandsWhereItIsDrawn) {
+    std::string line(1 << 20, 'a');
+    line.replace(line.size() - 4, 4, "\xE5\xB1\xB1x");  // ... a 山 x
+    Send(1, line);
+    FocusTextArea();
+    const auto textLine = static_cast<DWORD>(Ask(EM_LINEINDEX, 2));
+    const DWORD end = textLine + static_cast<DWORD>(line.size()) - 2;  // 山 is one unit
+    ::SendMessageW(memo, EM_SETSEL, textLine, textLine);
+    Press(VK_END);
+    EXPECT_EQ(Selection(), std::make_pair(end, end));
+    RECT client{};
+    ::GetClientRect(memo, &client);
+    const POINT caret = PointOf(end);
+    const int cellWidth = caret.x - PointOf(end - 1).x;
+    EXPECT_GT(cellWidth, 0);
+    EXPECT_EQ(PointOf(end - 1).x - PointOf(end - 2).x, 2 * cellWidth);
+    EXPECT_GT(caret.x, client.left);
+    EXPECT_LT(caret.x, client.right);
+}
+
 TEST_F(TextArea, TheMouseSelectsAndTheWheelAndScrollBarScroll) {
     for (int i = 0; i < 100; ++i) {
         Send(1, "trace " + std::to_string(i));

@@ -10,7 +10,9 @@
 #include <string_view>
 
 #include "common/Utf16.h"
+#include "window/textmodel/GraphemeClusters.h"
 #include "window/textmodel/TextColumns.h"
+#include "window/textmodel/TextLayout.h"
 
 namespace orsk {
 namespace {
@@ -504,6 +506,42 @@ TEST(TextEditorColumns, ColumnOfExpandsTabsAndCountsAWidePairAsTwo) {
     EXPECT_EQ(editor.ColumnOf(99), 4u);
     EXPECT_EQ(EditorWith(u"abcdefgh\tx").ColumnOf(9), 16u);
     EXPECT_EQ(EditorWith(u"abcdefg\tx").ColumnOf(8), 8u);
+}
+
+// A line of tens of thousands of units, found from points along it: every answer is the one
+// counted from the line's start, also after the line grows and after an edit in it.
+TEST(TextEditorColumns, ALongLineAnswersAsCountedFromItsStart) {
+    const std::u16string piece = u"ab\t\u4E2De\u0301\U0001F468\u200D\U0001F469x";  // 12 units
+    std::u16string line;
+    while (line.size() < 5 * LineColumns::kPointUnits) {
+        line += piece;
+    }
+    TextEditor editor = EditorWith(u"first\r\n" + line);
+    const auto check = [&](const std::u16string& model) {
+        const TextBuffer& text = editor.Text();
+        for (std::size_t at = 0; at <= model.size(); at += 997) {
+            ASSERT_EQ(editor.ColumnOf(7 + at), ColumnsOf(std::u16string_view(model).substr(0, at)))
+                << "position " << at;
+        }
+        const std::size_t columns = ColumnsOf(model);
+        for (std::size_t column = 0; column < columns + 3; column += 1013) {
+            const std::size_t p = editor.PositionAtColumn(1, column);
+            ASSERT_LE(editor.ColumnOf(p), column) << "column " << column;
+            ASSERT_TRUE(p == text.Length() ||
+                        editor.ColumnOf(NextClusterBoundary(text, p)) > column)
+                << "column " << column;
+            const LineSlice fast = SliceLine(text, editor.Columns(), 1, column, 40);
+            const LineSlice slow = SliceLine(text, 1, column, 40);
+            ASSERT_EQ(fast.text, slow.text) << "column " << column;
+            ASSERT_EQ(fast.clusters.size(), slow.clusters.size()) << "column " << column;
+        }
+    };
+    check(line);
+    editor.AppendProgramText(piece + piece);
+    check(line + piece + piece);
+    editor.Select(7 + 3, 7 + 4);  // the first wide character goes
+    editor.ReplaceSelection(u"");
+    check(line.substr(0, 3) + line.substr(4) + piece + piece);
 }
 
 TEST(TextEditorColumns, PositionAtColumnIsTheLastPositionNotBeyondTheColumn) {

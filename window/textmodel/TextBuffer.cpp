@@ -248,6 +248,7 @@ void TextBuffer::Replace(std::size_t start, std::size_t length, std::u16string_v
     if (length == 0 && text.empty()) {
         return;
     }
+    ++edits_;
     // All that takes memory is made first, while the text is as it was: the new units of the
     // chunks the edit touches, the line breaks in and around the new units, and room in the
     // lists. Only then does the text change, by moves that cannot fail. A user's edit is rare
@@ -317,6 +318,7 @@ void TextBuffer::NoteColumnsOfEdit(std::size_t start, std::size_t inserted) {
 
 void TextBuffer::Clear() {
     AllocationFaults::MayAllocate();
+    ++edits_;
     std::vector<std::size_t> firstLine{0};
     std::vector<std::u16string>().swap(chunks_);
     std::vector<std::size_t>().swap(chunkStarts_);
@@ -329,6 +331,7 @@ void TextBuffer::Clear() {
 }
 
 void TextBuffer::ClearForRefill() {
+    ++edits_;
     // Room among the spares first, so that the chunks cannot be stranded half way there.
     ReserveMore(spareChunks_, chunks_.size());
     for (std::u16string& chunk : chunks_) {

@@ -14,6 +14,7 @@
 // the text.
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <string>
 #include <string_view>
@@ -71,6 +72,10 @@ public:
     // leave the figure as it was until the text is cleared: it only sizes the scroll range.
     std::size_t WidestLineColumns() const { return widestColumns_; }
 
+    // Counts the changes other than appends (edits, clearing): what was learnt of the text's
+    // lines holds while this stays the same, appends aside.
+    std::uint64_t EditCount() const { return edits_; }
+
     void Append(std::u16string_view text);
     // Replaces `length` units from `start` (both clamped to the text) with `text`.
     void Replace(std::size_t start, std::size_t length, std::u16string_view text);
@@ -104,6 +109,7 @@ private:
     std::vector<std::size_t> lineStarts_{0};
     std::size_t length_ = 0;
     std::size_t widestColumns_ = 0;
+    std::uint64_t edits_ = 0;
     // The column count of the last line and its last unit, so that appends continue them.
     ColumnCounter lastLine_;
     char16_t lastUnit_ = 0;

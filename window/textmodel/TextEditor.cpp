@@ -292,11 +292,11 @@ std::size_t TextEditor::ColumnOf(std::size_t position) const {
     const std::size_t line = text_.LineOf(position);
     const std::size_t lineStart = text_.LineStart(line);
     const std::size_t end = std::min(position, LineEndOf(line));
-    ColumnCounter counter;
-    for (std::size_t p = lineStart; p < end; ++p) {
-        counter.Add(text_.At(p));
+    LineColumns::Point from = columns_.BeforePosition(text_, line, end);
+    for (std::size_t p = std::max(from.position, lineStart); p < end; ++p) {
+        from.counter.Add(text_.At(p));
     }
-    return counter.Column();
+    return from.counter.Column();
 }
 
 std::size_t TextEditor::PositionAtColumn(std::size_t line, std::size_t column) const {
@@ -305,10 +305,11 @@ std::size_t TextEditor::PositionAtColumn(std::size_t line, std::size_t column) c
     // Held to the text, like everything the screen reads by line: a line index out of step
     // with the text must not lead beyond it.
     const std::size_t lineEnd = std::min(LineEndOf(line), Length());
-    ColumnCounter counter;
+    LineColumns::Point from = columns_.BeforeColumn(text_, line, column);
+    ColumnCounter& counter = from.counter;
     // Cluster by cluster, so that the mouse and Up and Down stop where Left and Right do: the
     // start of the cluster that reaches past the column.
-    for (std::size_t p = lineStart; p < lineEnd;) {
+    for (std::size_t p = std::max(from.position, lineStart); p < lineEnd;) {
         const std::size_t end = std::min(StepRight(p), lineEnd);
         for (std::size_t q = p; q < end; ++q) {
             counter.Add(text_.At(q));

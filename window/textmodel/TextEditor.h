@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "window/textmodel/LineColumns.h"
 #include "window/textmodel/TextBuffer.h"
 
 namespace orsk {
@@ -38,6 +39,8 @@ enum class CaretMove {
 class TextEditor {
 public:
     const TextBuffer& Text() const { return text_; }
+    // Where the columns of the last long line asked about stand (see LineColumns).
+    const LineColumns& Columns() const { return columns_; }
     std::size_t Length() const { return text_.Length(); }
 
     // The anchor stays where a selection was started; the caret is the moving end.
@@ -104,6 +107,7 @@ private:
     void PlaceCaret(std::size_t position, bool extend);
 
     TextBuffer text_;
+    LineColumns columns_;
     std::size_t anchor_ = 0;
     std::size_t caret_ = 0;
     // The column that Up and Down aim for, kept across vertical moves.

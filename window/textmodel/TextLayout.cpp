@@ -28,6 +28,11 @@ void CloseCluster(LineSlice& slice, std::size_t column, std::size_t firstColumn)
 
 LineSlice SliceLine(const TextBuffer& text, std::size_t line, std::size_t firstColumn,
                     std::size_t columnCount) {
+    return SliceLine(text, LineColumns(), line, firstColumn, columnCount);
+}
+
+LineSlice SliceLine(const TextBuffer& text, const LineColumns& columns, std::size_t line,
+                    std::size_t firstColumn, std::size_t columnCount) {
     LineSlice slice;
     // Held to the text, so that a line index out of step with it draws wrong at worst, never
     // reading beyond the text or stepping in place for ever.
@@ -42,8 +47,9 @@ LineSlice SliceLine(const TextBuffer& text, std::size_t line, std::size_t firstC
     // Read in pieces: a line can be millions of units long, and only its start is needed when
     // it is scrolled to the left.
     constexpr std::size_t kPiece = 4096;
-    ColumnCounter counter;
-    for (std::size_t done = 0; done < lineLength;) {
+    const LineColumns::Point from = columns.BeforeColumn(text, line, searchFrom);
+    ColumnCounter counter = from.counter;
+    for (std::size_t done = std::min(from.position - lineStart, lineLength); done < lineLength;) {
         const std::u16string piece =
             text.Read(lineStart + done, std::min(kPiece, lineLength - done));
         for (std::size_t i = 0; i < piece.size(); ++i) {

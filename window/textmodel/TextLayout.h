@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "window/textmodel/LineColumns.h"
 #include "window/textmodel/TextBuffer.h"
 
 namespace orsk {
@@ -25,7 +26,11 @@ struct LineSlice {
     std::vector<SliceCluster> clusters;
 };
 
-// The clusters of `line` that take any of the columns [firstColumn, firstColumn + columnCount).
+// The clusters of `line` that take any of the columns [firstColumn, firstColumn + columnCount),
+// counted from the nearest point of `columns` before them.
+LineSlice SliceLine(const TextBuffer& text, const LineColumns& columns, std::size_t line,
+                    std::size_t firstColumn, std::size_t columnCount);
+// The same, counted from the line's start.
 LineSlice SliceLine(const TextBuffer& text, std::size_t line, std::size_t firstColumn,
                     std::size_t columnCount);
 

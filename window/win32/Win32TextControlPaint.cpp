@@ -115,7 +115,7 @@ HFONT Win32TextControl::DrawingFont() const {
 }
 
 LineSlice Win32TextControl::SliceInView(std::size_t line) const {
-    return SliceLine(editor_.Text(), line, leftColumn_, VisibleColumns() + 1);
+    return SliceLine(editor_.Text(), editor_.Columns(), line, leftColumn_, VisibleColumns() + 1);
 }
 
 POINT Win32TextControl::PointOfPosition(std::size_t position) const {
