@@ -485,6 +485,20 @@ TEST_F(TextArea, AFloodFromSeveralSendersIsShownWholeAndInOrder) {
     EXPECT_EQ(next, std::vector<int>(kSenders, kTraces));
     EXPECT_TRUE(
         WaitUntil([&] { return Ask(EM_GETFIRSTVISIBLELINE) > 4 * kSenders * kTraces - 100; }));
+
+    // Traces that come one by one: the screen moves up and only what they changed is drawn
+    // again; the picture is what a full redraw draws.
+    for (int i = 0; i < 10; ++i) {
+        Send(1, "one by one " + std::to_string(i));
+        ::Sleep(40);
+    }
+    ::Sleep(200);
+    Sync(memo);
+    RECT client{};
+    ::GetClientRect(memo, &client);
+    const std::vector<std::uint32_t> followed = ClientPixels(memo, client);
+    ::RedrawWindow(memo, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(ClientPixels(memo, client), followed);
 }
 
 }  // namespace

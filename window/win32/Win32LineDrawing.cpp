@@ -395,7 +395,9 @@ void Win32LineDrawing::DrawShapedRun(HDC dc, const LineSlice& slice, const Run& 
         }
     }
 
-    // Each cluster's glyphs keep their own spacing and are centred in the cluster's cells.
+    // Each cluster's glyphs keep their own spacing and are centred in the cluster's cells; the
+    // glyphs of a cluster wider than its cells (an emoji sequence the font has no single glyph
+    // for) are drawn closer together, so that they stay off the neighbours' cells.
     std::vector<int> natural(run.end - run.first, 0);
     for (std::size_t g = 0; g < count; ++g) {
         natural[owner[g] - run.first] += advances_[g];
@@ -404,8 +406,11 @@ void Win32LineDrawing::DrawShapedRun(HDC dc, const LineSlice& slice, const Run& 
     std::vector<long long> x(count);
     for (std::size_t g = 0; g < count; ++g) {
         const std::size_t k = owner[g];
-        const int cells = static_cast<int>(slice.clusters[k].width) * geometry.cellWidth;
-        x[g] = cellX[k] + std::max(0, (cells - natural[k - run.first]) / 2) + used[k - run.first];
+        const long long cells =
+            static_cast<long long>(slice.clusters[k].width) * geometry.cellWidth;
+        const long long wide = natural[k - run.first];
+        const long long inside = used[k - run.first];
+        x[g] = cellX[k] + (wide <= cells ? (cells - wide) / 2 + inside : inside * cells / wide);
         used[k - run.first] += advances_[g];
     }
     for (std::size_t g = 0; g + 1 < count; ++g) {

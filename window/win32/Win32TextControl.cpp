@@ -99,7 +99,10 @@ bool Win32TextControl::LastLineIsEmpty() const {
 }
 
 void Win32TextControl::Append(std::u16string_view text) {
+    // The last line is the first that the new text may change.
+    const std::size_t changedFrom = editor_.Text().LineCount() - 1;
     editor_.AppendProgramText(text);
+    appendedFromLine_ = std::min(appendedFromLine_, changedFrom);
     followCaretPending_ = true;
     RefreshLater();
 }
@@ -142,11 +145,13 @@ void Win32TextControl::EndUpdate() {
 
 // ---- Keeping the screen up to date ------------------------------------------------------------
 
-void Win32TextControl::Refresh(bool followCaret) {
+void Win32TextControl::Refresh(bool followCaret, bool onlyAppended) {
     followCaretPending_ = followCaretPending_ || followCaret;
     if (frozen_) {
         return;
     }
+    const std::size_t oldTop = topLine_;
+    const std::size_t oldLeft = leftColumn_;
     if (refreshTimerSet_) {
         ::KillTimer(window_, kRefreshTimer);
         refreshTimerSet_ = false;
@@ -157,8 +162,14 @@ void Win32TextControl::Refresh(bool followCaret) {
     }
     ClampScroll();
     UpdateScrollBars();
+    if (onlyAppended && leftColumn_ == oldLeft && topLine_ >= oldTop &&
+        topLine_ - oldTop < VisibleLines() && appendedFromLine_ != kNoLine) {
+        InvalidateAppended(oldTop);
+    } else {
+        ::InvalidateRect(window_, nullptr, FALSE);
+    }
+    appendedFromLine_ = kNoLine;
     PlaceSystemCaret();
-    ::InvalidateRect(window_, nullptr, FALSE);
 }
 
 void Win32TextControl::RefreshLater() {
@@ -176,7 +187,7 @@ void Win32TextControl::RefreshLater() {
 }
 
 void Win32TextControl::RefreshPending() {
-    Refresh(false);
+    Refresh(false, true);
     ::UpdateWindow(window_);
     // Also when nothing was drawn (the window is minimised): the next batch waits its turn.
     lastPaintTick_ = ::GetTickCount64();

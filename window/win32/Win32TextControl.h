@@ -89,7 +89,10 @@ private:
     HFONT DrawingFont() const;
 
     // After a change: at once for the user's actions, in batches for the program's appends.
-    void Refresh(bool followCaret);
+    // `onlyAppended`: nothing but the program's appends changed since the last refresh, so the
+    // picture on screen moves up and only the lines they changed are drawn again.
+    void Refresh(bool followCaret, bool onlyAppended = false);
+    void InvalidateAppended(std::size_t oldTopLine);
     void RefreshLater();
     void RefreshPending();
 
@@ -130,6 +133,8 @@ private:
     POINT dragPoint_{};
     bool refreshTimerSet_ = false;
     bool followCaretPending_ = false;
+    static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+    std::size_t appendedFromLine_ = kNoLine;  // the first line appends changed since the refresh
     ULONGLONG lastPaintTick_ = 0;
     int wheelRemainder_ = 0;
     std::size_t limitText_ = 0;

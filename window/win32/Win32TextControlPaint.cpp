@@ -87,6 +87,21 @@ void Win32TextControl::ScrollCaretIntoView() {
     }
 }
 
+void Win32TextControl::InvalidateAppended(std::size_t oldTopLine) {
+    if (topLine_ > oldTopLine) {
+        // What is on screen already moves up; what it uncovers is drawn.
+        const auto lines = static_cast<int>(topLine_ - oldTopLine);
+        ::ScrollWindowEx(window_, 0, -lines * lineHeight_, nullptr, nullptr, nullptr, nullptr,
+                         SW_INVALIDATE);
+    }
+    RECT changed{};
+    ::GetClientRect(window_, &changed);
+    const long long row =
+        static_cast<long long>(appendedFromLine_) - static_cast<long long>(topLine_);
+    changed.top = static_cast<LONG>(std::clamp<long long>(row * lineHeight_, 0, changed.bottom));
+    ::InvalidateRect(window_, &changed, FALSE);
+}
+
 void Win32TextControl::UpdateScrollBars() {
     SetScrollBar(SB_VERT, ClampToInt(editor_.Text().LineCount() - 1), VisibleLines(), topLine_);
     SetScrollBar(SB_HORZ, ClampToInt(editor_.Text().WidestLineColumns()), VisibleColumns(),
