@@ -199,6 +199,11 @@ LRESULT TOrskTraceForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
                 return 0;
             }
             return ::DefWindowProcW(Handle(), message, wParam, lParam);
+        case WM_SETTINGCHANGE:
+            // Broadcasts reach top-level windows only; the text area's caret follows the
+            // user's caret width.
+            ::SendMessageW(memTrace_, message, wParam, lParam);
+            return ::DefWindowProcW(Handle(), message, wParam, lParam);
         case WM_CTLCOLORSTATIC:
             return WMCtlColor(reinterpret_cast<HDC>(wParam));
         case WM_SYSCOMMAND:

@@ -17,6 +17,18 @@ INPUT KeyInput(WORD virtualKey, bool up) {
     return input;
 }
 
+// Presses (or, in reverse order, releases) the modifier keys.
+void AddModifiers(std::vector<INPUT>& inputs, unsigned modifiers, bool up) {
+    const WORD held[] = {VK_CONTROL, VK_SHIFT, VK_MENU};
+    const unsigned flags[] = {kCtrl, kShift, kAlt};
+    for (int k = 0; k < 3; ++k) {
+        const int i = up ? 2 - k : k;
+        if (modifiers & flags[i]) {
+            inputs.push_back(KeyInput(held[i], up));
+        }
+    }
+}
+
 void Send(std::vector<INPUT>& inputs) {
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -30,20 +42,10 @@ void Activate(HWND window) {
 
 void PressKey(WORD virtualKey, unsigned modifiers) {
     std::vector<INPUT> inputs;
-    const WORD held[] = {VK_CONTROL, VK_SHIFT, VK_MENU};
-    const unsigned flags[] = {kCtrl, kShift, kAlt};
-    for (int i = 0; i < 3; ++i) {
-        if (modifiers & flags[i]) {
-            inputs.push_back(KeyInput(held[i], false));
-        }
-    }
+    AddModifiers(inputs, modifiers, false);
     inputs.push_back(KeyInput(virtualKey, false));
     inputs.push_back(KeyInput(virtualKey, true));
-    for (int i = 2; i >= 0; --i) {
-        if (modifiers & flags[i]) {
-            inputs.push_back(KeyInput(held[i], true));
-        }
-    }
+    AddModifiers(inputs, modifiers, true);
     Send(inputs);
 }
 
@@ -97,11 +99,15 @@ INPUT MouseAt(POINT screen, DWORD flags) {
 
 }  // namespace
 
-void DragInClient(HWND window, POINT from, POINT to) {
+void DragInClient(HWND window, POINT from, POINT to, bool doubleClick) {
     ::ClientToScreen(window, &from);
     ::ClientToScreen(window, &to);
-    std::vector<INPUT> inputs = {MouseAt(from, MOUSEEVENTF_MOVE),
-                                 MouseAt(from, MOUSEEVENTF_LEFTDOWN)};
+    std::vector<INPUT> inputs = {MouseAt(from, MOUSEEVENTF_MOVE)};
+    if (doubleClick) {
+        inputs.push_back(MouseAt(from, MOUSEEVENTF_LEFTDOWN));
+        inputs.push_back(MouseAt(from, MOUSEEVENTF_LEFTUP));
+    }
+    inputs.push_back(MouseAt(from, MOUSEEVENTF_LEFTDOWN));
     // A few steps on the way, as a hand moves.
     for (int step = 1; step <= 4; ++step) {
         const POINT at{from.x + (to.x - from.x) * step / 4, from.y + (to.y - from.y) * step / 4};
@@ -111,13 +117,15 @@ void DragInClient(HWND window, POINT from, POINT to) {
     Send(inputs);
 }
 
-void WheelOver(HWND window, int notches) {
+void WheelOver(HWND window, int notches, unsigned modifiers, bool sideways) {
     RECT r{};
     ::GetWindowRect(window, &r);
     const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    std::vector<INPUT> inputs = {MouseAt(middle, MOUSEEVENTF_MOVE),
-                                 MouseAt(middle, MOUSEEVENTF_WHEEL)};
-    inputs[1].mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+    std::vector<INPUT> inputs = {MouseAt(middle, MOUSEEVENTF_MOVE)};
+    AddModifiers(inputs, modifiers, false);
+    inputs.push_back(MouseAt(middle, sideways ? MOUSEEVENTF_HWHEEL : MOUSEEVENTF_WHEEL));
+    inputs.back().mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+    AddModifiers(inputs, modifiers, true);
     Send(inputs);
 }
 

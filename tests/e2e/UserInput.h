@@ -21,10 +21,12 @@ void TypeText(std::wstring_view text);
 // Clicks the middle of a window (left or right button).
 void ClickOn(HWND window, bool rightButton = false);
 
-// Presses the left button at one point of a window's client area, moves to another and lets go.
-void DragInClient(HWND window, POINT from, POINT to);
-// Turns the mouse wheel over a window by `notches` (positive: away from the user).
-void WheelOver(HWND window, int notches);
+// Presses the left button at one point of a window's client area, moves to another and lets go;
+// with `doubleClick` the press is the second click of a double-click.
+void DragInClient(HWND window, POINT from, POINT to, bool doubleClick = false);
+// Turns the mouse wheel over a window by `notches` (positive: away from the user), with
+// modifiers held; `sideways`: the tilt wheel (positive: to the right).
+void WheelOver(HWND window, int notches, unsigned modifiers = kNone, bool sideways = false);
 
 // Polls `condition` until it holds or `timeoutMs` passes; returns the last result.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);

@@ -157,13 +157,25 @@ TEST_F(Keyboard, EnterInTheTextAreaInsertsALineBreak) {
 }
 
 TEST_F(Keyboard, DelDeletesNothingInTheTextAreaWithoutASelectionButDeletesInTheSearchBox) {
-    Send(1, "abc");
+    Send(1, "abc def");
     HWND memo = trace.Control(kIdMemTrace);
     ClickOn(memo);
     ASSERT_TRUE(WaitForFocus(memo));
     PressKey(VK_HOME, kCtrl);
     Press(VK_DELETE);
-    EXPECT_EQ(WithoutDates(View(trace)), Block("abc"));
+    EXPECT_EQ(WithoutDates(View(trace)), Block("abc def"));
+
+    // With Ctrl, Del deletes up to the next word and Backspace back to the word's start; each
+    // is one edit.
+    Press(VK_DOWN);
+    Press(VK_DOWN);
+    Press(VK_DELETE, kCtrl);
+    EXPECT_EQ(WithoutDates(View(trace)), Block("def"));
+    Press(VK_END);
+    Press(VK_BACK, kCtrl);
+    EXPECT_EQ(WithoutDates(View(trace)), Block(""));
+    Press('Z', kCtrl);
+    EXPECT_EQ(WithoutDates(View(trace)), Block("def"));
 
     HWND search = trace.Control(kIdEdtSearchFor);
     ClickOn(search);

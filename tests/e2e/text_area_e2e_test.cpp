@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "E2eSupport.h"
 #include "UserInput.h"
 #include "window/ControlIds.h"
+#include "window/win32/Win32UiaInterfaces.h"
 
 namespace e2e {
 namespace {
@@ -129,6 +131,54 @@ TEST_F(TextArea, AnotherProgramSelectsCopiesReplacesAndUndoes) {
     Send(3, "next");
     EXPECT_EQ(WithoutDates(View(trace)), Block("beta ") + Block("next"));
     EXPECT_EQ(Ask(EM_CANUNDO), FALSE);
+}
+
+// Assistive tools in another process find a document named "Traces", not one named after the
+// log: through UI Automation's own client functions and through MSAA. (Wine 8 has no client
+// functions for the text pattern yet, so the ranges are tested in the control's own process.)
+TEST_F(TextArea, AssistiveToolsInAnotherProcessFindANamedDocument) {
+    Send(1, "a trace, not a name");
+    EXPECT_NE(Ask(WM_GETOBJECT, 0, uia::kRootObjectId), 0);
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    using Node = void*;
+    HMODULE core = ::LoadLibraryW(L"uiautomationcore.dll");
+    const auto load = [core](auto& function, const char* name) {
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+            reinterpret_cast<void*>(::GetProcAddress(core, name)));
+        return function != nullptr;
+    };
+    HRESULT(WINAPI * nodeFromHandle)(HWND, Node*) = nullptr;
+    HRESULT(WINAPI * propertyValue)(Node, PROPERTYID, VARIANT*) = nullptr;
+    BOOL(WINAPI * releaseNode)(Node) = nullptr;
+    ASSERT_TRUE(load(nodeFromHandle, "UiaNodeFromHandle") &&
+                load(propertyValue, "UiaGetPropertyValue") && load(releaseNode, "UiaNodeRelease"));
+    Node node = nullptr;
+    ASSERT_EQ(nodeFromHandle(memo, &node), S_OK);
+    VARIANT name{};
+    VARIANT type{};
+    EXPECT_EQ(propertyValue(node, UIA_NamePropertyId, &name), S_OK);
+    EXPECT_EQ(propertyValue(node, UIA_ControlTypePropertyId, &type), S_OK);
+    EXPECT_EQ(name.vt == VT_BSTR ? std::wstring(name.bstrVal) : L"?", L"Traces");
+    EXPECT_EQ(type.vt == VT_I4 ? type.lVal : 0, uia::kDocumentControlTypeId);
+    ::VariantClear(&name);
+    releaseNode(node);
+
+    IAccessible* accessible = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(memo, OBJID_CLIENT, __uuidof(IAccessible),
+                                           reinterpret_cast<void**>(&accessible)),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR accessibleName = nullptr;
+    VARIANT role{};
+    EXPECT_EQ(accessible->get_accName(self, &accessibleName), S_OK);
+    EXPECT_EQ(accessible->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(std::wstring(accessibleName != nullptr ? accessibleName : L"?"), L"Traces");
+    EXPECT_EQ(role.vt == VT_I4 ? role.lVal : 0, ROLE_SYSTEM_TEXT);
+    ::SysFreeString(accessibleName);
+    accessible->Release();
+    ::CoUninitialize();
 }
 
 TEST_F(TextArea, TheKeyboardMovesTheCaretAndSelectsAsInATextBox) {
@@ -433,6 +483,56 @@ TEST_F(TextArea, TheMouseSelectsAndTheWheelAndScrollBarScroll) {
     EXPECT_TRUE(WaitUntil([&] { return Selection() == std::make_pair(DWORD{0}, DWORD{4}); }))
         << Selection().first << ", " << Selection().second;
     EXPECT_EQ(FocusOf(trace.ThreadId()), memo);
+
+    // Sideways: the tilt wheel to the right, Shift with the wheel turned away back to the left,
+    // by the user's columns per notch. The first column in view is read from where the text's
+    // first character stands (under Wine GetScrollInfo does not reach another process's window).
+    const int cellWidth = PointOf(1).x - first.x;
+    ASSERT_GT(cellWidth, 0);
+    const auto firstColumnInView = [&] { return (first.x - PointOf(0).x) / cellWidth; };
+    Send(1, "wide " + std::string(300, 'w'));
+    Ask(EM_SCROLLCARET);
+    const LRESULT top = Ask(EM_GETFIRSTVISIBLELINE);
+    ASSERT_EQ(firstColumnInView(), 0);
+    UINT wheelColumns = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLCHARS, 0, &wheelColumns, 0);
+    const auto notch = static_cast<int>(wheelColumns);
+    WheelOver(memo, 2, kNone, true);
+    EXPECT_TRUE(WaitUntil([&] { return firstColumnInView() == 2 * notch; })) << firstColumnInView();
+    WheelOver(memo, 1, kShift);
+    EXPECT_TRUE(WaitUntil([&] { return firstColumnInView() == notch; })) << firstColumnInView();
+    EXPECT_EQ(Ask(EM_GETFIRSTVISIBLELINE), top);
+
+    // Dragging past the left edge scrolls back to the left, and the selection grows that way.
+    Ask(EM_LINESCROLL, 40, 0);
+    const int scrolled = firstColumnInView();
+    ASSERT_EQ(scrolled, notch + 40);
+    const auto wide =
+        static_cast<DWORD>(Ask(EM_LINEINDEX, static_cast<WPARAM>(Ask(EM_GETLINECOUNT) - 3)));
+    const DWORD pressed = wide + static_cast<DWORD>(scrolled) + 10;
+    const POINT at = PointOf(pressed);
+    DragInClient(memo, POINT{at.x + 1, at.y + lineHeight / 2}, POINT{-20, at.y + lineHeight / 2});
+    SettleInput(trace.Window());
+    EXPECT_TRUE(WaitUntil([&] { return firstColumnInView() < scrolled; })) << firstColumnInView();
+    EXPECT_EQ(Selection().second, pressed);
+    EXPECT_LT(Selection().first, wide + static_cast<DWORD>(scrolled));
+
+    // A double-click selects a word; dragging on selects whole words, all of the first one
+    // kept, forwards and backwards.
+    Send(1, "alpha beta gamma delta");
+    Ask(EM_SCROLLCARET);
+    const auto words =
+        static_cast<DWORD>(Ask(EM_LINEINDEX, static_cast<WPARAM>(Ask(EM_GETLINECOUNT) - 3)));
+    const auto inside = [&](DWORD offset) {
+        const POINT cell = PointOf(words + offset);
+        return POINT{cell.x + 1, cell.y + lineHeight / 2};
+    };
+    DragInClient(memo, inside(7), inside(19), true);  // from "beta" into "delta"
+    SettleInput(trace.Window());
+    EXPECT_EQ(Selection(), std::make_pair(words + 6, words + 22));
+    DragInClient(memo, inside(13), inside(2), true);  // from "gamma" into "alpha"
+    SettleInput(trace.Window());
+    EXPECT_EQ(Selection(), std::make_pair(words, words + 16));
 }
 
 TEST_F(TextArea, ShiftF10OpensThePopupMenuFromTheKeyboard) {

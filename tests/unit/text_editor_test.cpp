@@ -390,7 +390,11 @@ TEST(TextEditorDelete, BackspaceAndDeleteTakeWholeLineBreaksPairsAndClusters) {
         bool backspace;
         std::u16string_view expected;  // the text unchanged when nothing is deleted
         std::size_t expectedCaret;
+        bool word = false;  // with Ctrl: to where Ctrl+Left or Ctrl+Right goes
     };
+    // "foo  bar\tbaz" at 0, "  qux" at 14.
+    constexpr std::u16string_view kWords = u"foo  bar\tbaz\r\n  qux";
+    constexpr std::u16string_view kFamilyWord = u"\U0001F468\u200D\U0001F469\u200D\U0001F467 x";
     const Case cases[] = {
         {u"ab", 0, 0, true, u"ab", 0},
         {u"ab", 2, 2, false, u"ab", 2},
@@ -424,13 +428,28 @@ TEST(TextEditorDelete, BackspaceAndDeleteTakeWholeLineBreaksPairsAndClusters) {
         // A selection goes whole, whichever key.
         {u"abcdef", 4, 1, true, u"aef", 1},
         {u"abcdef", 1, 4, false, u"aef", 1},
+        {u"abcdef", 4, 1, true, u"aef", 1, true},
+        // Ctrl+Delete takes the rest of the word and the blanks after it, Ctrl+Backspace the
+        // word before the caret with the blanks in between; at a line's end, its break.
+        {kWords, 0, 0, false, u"bar\tbaz\r\n  qux", 0, true},
+        {kWords, 12, 12, false, u"foo  bar\tbaz  qux", 12, true},
+        {kWords, 19, 19, false, kWords, 19, true},
+        {kWords, 7, 7, true, u"foo  r\tbaz\r\n  qux", 5, true},
+        {kWords, 14, 14, true, u"foo  bar\tbaz  qux", 12, true},
+        {kWords, 16, 16, true, u"foo  bar\tbaz\r\nqux", 14, true},
+        {kWords, 0, 0, true, kWords, 0, true},
+        // Clusters go whole: a blank with a mark, a joined emoji.
+        {u"ab \u0301cd", 0, 0, false, u"cd", 0, true},
+        {kFamilyWord, 8, 8, true, u" x", 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "text length " << c.text.size() << " caret " << c.caret
-                                        << " backspace " << c.backspace);
+                                        << " backspace " << c.backspace << " word " << c.word);
         TextEditor editor = EditorWith(c.text);
         editor.Select(c.anchor, c.caret);
-        const bool changed = c.backspace ? editor.Backspace() : editor.DeleteForward();
+        const bool changed =
+            c.word ? (c.backspace ? editor.DeleteWordBackward() : editor.DeleteWordForward())
+                   : (c.backspace ? editor.Backspace() : editor.DeleteForward());
         EXPECT_EQ(changed, c.expected != c.text);
         EXPECT_EQ(editor.CanUndo(), changed);
         EXPECT_EQ(editor.Text().ReadAll(), c.expected);
@@ -672,6 +691,8 @@ TEST(TextEditorOutOfMemory, AnEditThatFailsAtAnyAllocationChangesNothing) {
         {"Backspace over a break", kSmall, 4, 4, nothing, [](TextEditor& e) { e.Backspace(); }},
         {"Delete of a surrogate pair", kSmall, 10, 10, nothing,
          [](TextEditor& e) { e.DeleteForward(); }},
+        {"Ctrl+Delete of a line break", kSmall, 2, 2, nothing,
+         [](TextEditor& e) { e.DeleteWordForward(); }},
         {"Undo of a paste", kSmall, 0, 3, [](TextEditor& e) { e.ReplaceSelection(u"\r\nP\r"); },
          [](TextEditor& e) { e.Undo(); }},
         {"Undo of an undo", kSmall, 2, 8,
@@ -773,9 +794,9 @@ TEST(TextEditor, RandomSessionsKeepCaretAndUndoConsistent) {
                     std::uniform_int_distribution<std::size_t>(0, editor.Length() + 2)(random);
                 editor.Select(a, a + 3);
             } else if (action == 5) {
-                edited = editor.Backspace();
+                edited = step % 3 == 0 ? editor.DeleteWordBackward() : editor.Backspace();
             } else if (action == 6) {
-                edited = editor.DeleteForward();
+                edited = step % 3 == 0 ? editor.DeleteWordForward() : editor.DeleteForward();
             } else if (action == 7) {
                 edited = editor.ReplaceSelection(std::u16string{unit(), unit()});
             } else if (action == 8) {

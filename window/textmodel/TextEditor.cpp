@@ -138,14 +138,13 @@ void TextEditor::Move(CaretMove move, bool extend, std::size_t pageLines) {
     PlaceCaret(position, extend);
 }
 
-void TextEditor::SelectWordAt(std::size_t position) {
+std::pair<std::size_t, std::size_t> TextEditor::WordAt(std::size_t position) const {
     position = std::min(position, Length());
     const std::size_t line = text_.LineOf(position);
     const std::size_t lineStart = text_.LineStart(line);
     const std::size_t lineEnd = LineEndOf(line);
     if (lineEnd == lineStart) {
-        Select(lineStart, lineStart);
-        return;
+        return {lineStart, lineStart};
     }
     // The cluster at the position, or at a line's end (or inside its break) the one before.
     std::size_t start = position >= lineEnd                  ? StepLeft(lineEnd)
@@ -159,6 +158,11 @@ void TextEditor::SelectWordAt(std::size_t position) {
     while (end < lineEnd && BlankClusterAt(end) == blank) {
         end = StepRight(end);
     }
+    return {start, end};
+}
+
+void TextEditor::SelectWordAt(std::size_t position) {
+    const auto [start, end] = WordAt(position);
     Select(start, end);
 }
 
@@ -228,6 +232,30 @@ bool TextEditor::DeleteForward() {
         return false;
     }
     const std::size_t to = StepRight(caret_);
+    Replace(caret_, to - caret_, {}, false);
+    return true;
+}
+
+bool TextEditor::DeleteWordBackward() {
+    if (HasSelection()) {
+        return DeleteSelection();
+    }
+    if (caret_ == 0) {
+        return false;
+    }
+    const std::size_t from = WordLeftOf(caret_);
+    Replace(from, caret_ - from, {}, false);
+    return true;
+}
+
+bool TextEditor::DeleteWordForward() {
+    if (HasSelection()) {
+        return DeleteSelection();
+    }
+    if (caret_ >= Length()) {
+        return false;
+    }
+    const std::size_t to = WordRightOf(caret_);
     Replace(caret_, to - caret_, {}, false);
     return true;
 }

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "window/textmodel/LineColumns.h"
 #include "window/textmodel/TextBuffer.h"
@@ -58,7 +59,8 @@ public:
     // how many lines PageUp and PageDown move.
     void Move(CaretMove move, bool extend, std::size_t pageLines = 1);
     // The word (a run of characters other than spaces and tabs) or the run of blanks at
-    // `position`, within its line.
+    // `position`, within its line: its start and end.
+    std::pair<std::size_t, std::size_t> WordAt(std::size_t position) const;
     void SelectWordAt(std::size_t position);
 
     // The user's edits; each can be undone. They report whether the text changed.
@@ -68,6 +70,9 @@ public:
     bool TypeText(std::u16string_view units);
     bool Backspace();
     bool DeleteForward();
+    // Ctrl+Backspace and Ctrl+Delete: to where Ctrl+Left and Ctrl+Right would take the caret.
+    bool DeleteWordBackward();
+    bool DeleteWordForward();
     bool DeleteSelection() { return HasSelection() && ReplaceSelection({}); }
     bool CanUndo() const { return undo_.has_value(); }
     bool Undo();

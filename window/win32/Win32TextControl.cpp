@@ -166,7 +166,7 @@ void Win32TextControl::Refresh(bool followCaret, bool onlyAppended) {
         topLine_ - oldTop < VisibleLines() && appendedFromLine_ != kNoLine) {
         InvalidateAppended(oldTop);
     } else {
-        ::InvalidateRect(window_, nullptr, FALSE);
+        InvalidateAll();
     }
     appendedFromLine_ = kNoLine;
     PlaceSystemCaret();
@@ -212,7 +212,14 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
         case WM_PAINT:
             Paint();
+            // Tools hear of a change once it is on screen: at most once a paint in a flood.
+            accessibility_.AfterPaint(editor_);
             return 0;
+        case WM_GETOBJECT:
+            if (const LRESULT object = accessibility_.Answer(wParam, lParam); object != 0) {
+                return object;
+            }
+            return ::DefWindowProcW(window_, message, wParam, lParam);
         case WM_ERASEBKGND:
             return 1;  // every pixel is drawn by WM_PAINT
         case WM_SIZE:
@@ -237,8 +244,7 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_SETFOCUS:
             focused_ = true;
-            ::CreateCaret(window_, nullptr, 1, lineHeight_);
-            caretShown_ = false;
+            CreateSystemCaret();
             Refresh(false);
             Notify(EN_SETFOCUS);
             return 0;
@@ -247,11 +253,11 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             ::DestroyCaret();
             caretShown_ = false;
             MouseUp();
-            ::InvalidateRect(window_, nullptr, FALSE);
+            InvalidateAll();
             Notify(EN_KILLFOCUS);
             return 0;
         case WM_ENABLE:
-            ::InvalidateRect(window_, nullptr, FALSE);
+            InvalidateAll();
             return 0;
         case WM_VSCROLL:
             VScroll(LOWORD(wParam));
@@ -260,8 +266,26 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             HScroll(LOWORD(wParam));
             return 0;
         case WM_MOUSEWHEEL:
-            Wheel(GET_WHEEL_DELTA_WPARAM(wParam));
+            // With Shift the wheel scrolls sideways: turned towards the user, to the right.
+            if ((GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0) {
+                SidewaysWheel(-GET_WHEEL_DELTA_WPARAM(wParam));
+            } else {
+                Wheel(GET_WHEEL_DELTA_WPARAM(wParam));
+            }
             return 0;
+        case WM_MOUSEHWHEEL:
+            SidewaysWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+            return 0;
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETCARETWIDTH && focused_) {
+                CreateSystemCaret();
+                PlaceSystemCaret();
+            }
+            return 0;
+        case WM_IME_STARTCOMPOSITION:
+        case WM_IME_COMPOSITION:
+        case WM_IME_ENDCOMPOSITION:
+            return ImeMessage(message, wParam, lParam);
         case WM_KEYDOWN:
             // Other keys go on as usual: Shift+F10 and the menu key open the popup menu.
             return KeyDown(wParam) ? 0 : ::DefWindowProcW(window_, message, wParam, lParam);
@@ -278,10 +302,7 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             ::SetFocus(window_);
             return 0;
         case WM_LBUTTONDBLCLK:
-            ::SetFocus(window_);
-            editor_.SelectWordAt(PositionAtPoint(static_cast<short>(LOWORD(lParam)),
-                                                 static_cast<short>(HIWORD(lParam))));
-            Refresh(true);
+            DoubleClick(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
             return 0;
         case WM_MOUSEMOVE:
             MouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));

@@ -19,11 +19,13 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "window/textmodel/TextEditor.h"
 #include "window/view/TextArea.h"
 #include "window/win32/Win32Handles.h"
 #include "window/win32/Win32LineDrawing.h"
+#include "window/win32/Win32TextAutomation.h"
 #include "window/win32/Win32Window.h"
 
 namespace orsk {
@@ -54,6 +56,9 @@ public:
 
 private:
     friend class Win32Window<Win32TextControl>;
+    // Assistive tools read the text and the screen as they are drawn.
+    friend class Win32TextAutomation;
+    friend class Win32TextAccessibility;
     static constexpr ULONGLONG kMaxUndrawnMs = 100;
 
     explicit Win32TextControl(HWND window);
@@ -78,6 +83,9 @@ private:
     void UpdateScrollBars();
     void SetScrollBar(int bar, int last, std::size_t page, std::size_t position);
     HDC BackBuffer(HDC screen, int width, int height);
+    // The caret as wide as the user set it (SPI_GETCARETWIDTH), made while the control has the
+    // focus.
+    void CreateSystemCaret();
     void PlaceSystemCaret();
     void ScrollTo(std::size_t topLine, std::size_t leftColumn);
     void VScroll(int request);
@@ -90,9 +98,10 @@ private:
 
     // After a change: at once for the user's actions, in batches for the program's appends.
     // `onlyAppended`: nothing but the program's appends changed since the last refresh, so the
-    // picture on screen moves up and only the lines they changed are drawn again.
+    // picture moves up and only the lines they changed are drawn again.
     void Refresh(bool followCaret, bool onlyAppended = false);
     void InvalidateAppended(std::size_t oldTopLine);
+    void InvalidateAll();
     void RefreshLater();
     void RefreshPending();
 
@@ -100,10 +109,13 @@ private:
     bool KeyDown(WPARAM key);  // false: not a key of the text control
     void Char(wchar_t unit);
     void MouseDown(int x, int y, bool extend);
+    void DoubleClick(int x, int y);
+    void StartDrag(int x, int y, bool byWords);
     void MouseMove(int x, int y);
     void MouseUp();
     void DragScroll();
     void Wheel(int delta);
+    void SidewaysWheel(int delta);  // positive: to the right
     void UserEdited();
     void Copy();
     void Cut();
@@ -112,6 +124,11 @@ private:
     void Undo();
     bool CanEdit() const { return !readOnly_; }
     void Notify(WORD code);
+
+    // The input method (Win32TextControlIme.cpp): its windows at the caret in the view's font,
+    // and its result typed as one edit.
+    LRESULT ImeMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void PlaceCompositionWindow();
 
     HWND window_;
     TextEditor editor_;
@@ -130,13 +147,18 @@ private:
     bool frozen_ = false;
     bool readOnly_ = false;
     bool selecting_ = false;
+    // After a double-click the drag selects whole words, always all of the first one.
+    bool selectingWords_ = false;
+    std::pair<std::size_t, std::size_t> firstWord_{};
     POINT dragPoint_{};
+    bool composing_ = false;  // an input method's composition is under way
     bool refreshTimerSet_ = false;
     bool followCaretPending_ = false;
     static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
     std::size_t appendedFromLine_ = kNoLine;  // the first line appends changed since the refresh
     ULONGLONG lastPaintTick_ = 0;
     int wheelRemainder_ = 0;
+    int sidewaysWheelRemainder_ = 0;
     std::size_t limitText_ = 0;
     // The picture is drawn into this bitmap and copied to the screen in one step: drawing in
     // memory is done by the process itself, without a round trip to the display per call.
@@ -145,8 +167,13 @@ private:
     unique_hbitmap backBitmap_;
     SelectedObject backSelection_;
     SIZE backSize_{};
+    // The back buffer holds the current picture above this y (all of it after a full paint).
+    LONG backGoodAboveY_ = 0;
+    bool backShifted_ = false;  // moved up after appends since the last paint
     // What the scroll bars show, so that they are only set (and redrawn) when it changes.
     SCROLLINFO shownScroll_[2]{};
+    // Last, so that assistive tools are cut off before anything they read goes.
+    Win32TextAccessibility accessibility_{*this};
 };
 
 }  // namespace orsk

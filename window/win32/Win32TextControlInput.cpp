@@ -18,6 +18,15 @@ bool Held(int key) {
     return ::GetKeyState(key) < 0;
 }
 
+// The whole notches in what the wheel turned so far; the rest waits for the next turn, so that
+// a fine-grained wheel scrolls as far as a notched one.
+int WholeNotches(int& remainder, int delta) {
+    remainder += delta;
+    const int notches = remainder / WHEEL_DELTA;
+    remainder %= WHEEL_DELTA;
+    return notches;
+}
+
 // The clipboard's text, or nothing when it holds none or cannot be opened.
 std::u16string ClipboardText(HWND owner) {
     std::u16string text;
@@ -100,7 +109,18 @@ bool Win32TextControl::KeyDown(WPARAM key) {
         case VK_DELETE:
             if (shift) {
                 Cut();
-            } else if (CanEdit() && editor_.DeleteForward()) {
+            } else if (CanEdit() &&
+                       (ctrl ? editor_.DeleteWordForward() : editor_.DeleteForward())) {
+                UserEdited();
+            }
+            return true;
+        case VK_BACK:
+            // Plain Backspace comes as a character (WM_CHAR); with Ctrl it would come as DEL
+            // (0x7F), which is no character to type.
+            if (!ctrl) {
+                return false;
+            }
+            if (CanEdit() && editor_.DeleteWordBackward()) {
                 UserEdited();
             }
             return true;
@@ -142,6 +162,9 @@ void Win32TextControl::Char(wchar_t unit) {
     }
     if (!CanEdit()) {
         return;
+    }
+    if (unit == L'\b' && Held(VK_CONTROL) && Held(VK_BACK)) {
+        return;  // Ctrl+Backspace, which deleted a word at the key (Ctrl+H is a Backspace)
     }
     bool changed = false;
     if (unit == L'\b') {
@@ -198,11 +221,25 @@ void Win32TextControl::MouseDown(int x, int y, bool extend) {
     ::SetFocus(window_);
     const std::size_t position = PositionAtPoint(x, y);
     editor_.Select(extend ? editor_.Anchor() : position, position);
+    StartDrag(x, y, false);
+    Refresh(false);
+}
+
+void Win32TextControl::DoubleClick(int x, int y) {
+    ::SetFocus(window_);
+    editor_.SelectWordAt(PositionAtPoint(x, y));
+    // The button is still down: moving on selects whole words from this one.
+    StartDrag(x, y, true);
+    Refresh(true);
+}
+
+void Win32TextControl::StartDrag(int x, int y, bool byWords) {
     selecting_ = true;
+    selectingWords_ = byWords;
+    firstWord_ = {editor_.SelectionStart(), editor_.SelectionEnd()};
     dragPoint_ = POINT{x, y};
     ::SetCapture(window_);
     ::SetTimer(window_, kDragScrollTimer, kDragScrollMs, nullptr);
-    Refresh(false);
 }
 
 void Win32TextControl::MouseMove(int x, int y) {
@@ -210,7 +247,23 @@ void Win32TextControl::MouseMove(int x, int y) {
         return;
     }
     dragPoint_ = POINT{x, y};
-    editor_.Select(editor_.Anchor(), PositionAtPoint(x, y));
+    std::size_t position = PositionAtPoint(x, y);
+    if (x < 0 && leftColumn_ > 0) {
+        // Past the left edge the point stands for the column before the first in view, as past
+        // the right edge it stands for one after the last: the view follows either way.
+        position = editor_.PositionAtColumn(editor_.Text().LineOf(position), leftColumn_ - 1);
+    }
+    if (!selectingWords_) {
+        editor_.Select(editor_.Anchor(), position);
+    } else if (position < firstWord_.first) {
+        // The anchor stays at the far end of the first word; the other end takes the whole
+        // word (or run of blanks) that the point is in.
+        editor_.Select(firstWord_.second, editor_.WordAt(position).first);
+    } else if (position > firstWord_.second) {
+        editor_.Select(firstWord_.first, editor_.WordAt(position - 1).second);
+    } else {
+        editor_.Select(firstWord_.first, firstWord_.second);
+    }
     Refresh(true);
 }
 
@@ -231,6 +284,7 @@ void Win32TextControl::MouseUp() {
         return;
     }
     selecting_ = false;
+    selectingWords_ = false;
     ::KillTimer(window_, kDragScrollTimer);
     if (::GetCapture() == window_) {
         ::ReleaseCapture();
@@ -240,9 +294,7 @@ void Win32TextControl::MouseUp() {
 void Win32TextControl::Wheel(int delta) {
     UINT linesPerNotch = 3;
     ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &linesPerNotch, 0);
-    wheelRemainder_ += delta;
-    const int notches = wheelRemainder_ / WHEEL_DELTA;
-    wheelRemainder_ %= WHEEL_DELTA;
+    const int notches = WholeNotches(wheelRemainder_, delta);
     if (notches == 0 || linesPerNotch == 0) {
         return;
     }
@@ -252,6 +304,19 @@ void Win32TextControl::Wheel(int delta) {
     const auto step = static_cast<long long>(lines) * notches;
     const long long top = static_cast<long long>(topLine_) - step;
     ScrollTo(static_cast<std::size_t>(std::max<long long>(0, top)), leftColumn_);
+}
+
+void Win32TextControl::SidewaysWheel(int delta) {
+    UINT columnsPerNotch = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLCHARS, 0, &columnsPerNotch, 0);
+    const int notches = WholeNotches(sidewaysWheelRemainder_, delta);
+    if (notches == 0 || columnsPerNotch == 0) {
+        return;
+    }
+    // Positive: tilted to the right. ScrollTo's refresh holds the column to the widest line.
+    const long long left =
+        static_cast<long long>(leftColumn_) + static_cast<long long>(columnsPerNotch) * notches;
+    ScrollTo(topLine_, static_cast<std::size_t>(std::max<long long>(0, left)));
 }
 
 }  // namespace orsk

@@ -25,10 +25,17 @@ void Win32TextControl::SetFont(HFONT font) {
     lineDrawing_.Reset(DrawingFont());
     Measure();
     if (focused_) {
-        ::DestroyCaret();
-        ::CreateCaret(window_, nullptr, 1, lineHeight_);
-        caretShown_ = false;
+        CreateSystemCaret();
     }
+}
+
+void Win32TextControl::CreateSystemCaret() {
+    // Read at every creation: the user may have changed it while another window had the focus.
+    DWORD width = 1;
+    ::SystemParametersInfoW(SPI_GETCARETWIDTH, 0, &width, 0);
+    ::DestroyCaret();
+    ::CreateCaret(window_, nullptr, std::max(1, static_cast<int>(width)), lineHeight_);
+    caretShown_ = false;
 }
 
 void Win32TextControl::Measure() {
@@ -88,18 +95,27 @@ void Win32TextControl::ScrollCaretIntoView() {
 }
 
 void Win32TextControl::InvalidateAppended(std::size_t oldTopLine) {
-    if (topLine_ > oldTopLine) {
-        // What is on screen already moves up; what it uncovers is drawn.
-        const auto lines = static_cast<int>(topLine_ - oldTopLine);
-        ::ScrollWindowEx(window_, 0, -lines * lineHeight_, nullptr, nullptr, nullptr, nullptr,
-                         SW_INVALIDATE);
-    }
-    RECT changed{};
-    ::GetClientRect(window_, &changed);
+    RECT client{};
+    ::GetClientRect(window_, &client);
     const long long row =
         static_cast<long long>(appendedFromLine_) - static_cast<long long>(topLine_);
-    changed.top = static_cast<LONG>(std::clamp<long long>(row * lineHeight_, 0, changed.bottom));
-    ::InvalidateRect(window_, &changed, FALSE);
+    const auto changedTop =
+        static_cast<LONG>(std::clamp<long long>(row * lineHeight_, 0, client.bottom));
+    // The picture in the back buffer moves up with the lines; only the lines the appends changed
+    // are drawn again. The whole picture still goes to the screen, in one copy.
+    const auto shift = static_cast<LONG>(topLine_ - oldTopLine) * lineHeight_;
+    if (backDc_ != nullptr && shift > 0 && shift < client.bottom) {
+        ::BitBlt(backDc_.get(), 0, 0, client.right, client.bottom - shift, backDc_.get(), 0, shift,
+                 SRCCOPY);
+    }
+    backGoodAboveY_ = std::max<LONG>(0, std::min(backGoodAboveY_ - shift, changedTop));
+    backShifted_ = true;
+    ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32TextControl::InvalidateAll() {
+    backGoodAboveY_ = 0;
+    ::InvalidateRect(window_, nullptr, FALSE);
 }
 
 void Win32TextControl::UpdateScrollBars() {
@@ -174,6 +190,9 @@ void Win32TextControl::PlaceSystemCaret() {
     if (!caretShown_) {
         ::ShowCaret(window_);
         caretShown_ = true;
+    }
+    if (composing_) {
+        PlaceCompositionWindow();
     }
 }
 
@@ -286,6 +305,7 @@ HDC Win32TextControl::BackBuffer(HDC screen, int width, int height) {
     }
     // The new bitmap goes in before the old one is deleted: a selected bitmap is never deleted.
     backSelection_.Select(backDc_.get(), bitmap.get());
+    backGoodAboveY_ = 0;
     backBitmap_ = std::move(bitmap);
     backSize_ = SIZE{std::max(width, 1), std::max(height, 1)};
     return backDc_.get();
@@ -304,9 +324,13 @@ void Win32TextControl::Paint() {
     ::SetBkColor(dc, ::GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
     ::SetTextColor(dc, ::GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
 
+    // After appends only the lines below backGoodAboveY_ need drawing; any other paint draws
+    // all it is asked to.
+    const RECT& area = paint.Area();
+    const LONG drawFrom =
+        back != nullptr && backShifted_ ? std::max<LONG>(area.top, backGoodAboveY_) : area.top;
     const std::size_t lines = editor_.Text().LineCount();
-    const auto firstRow =
-        static_cast<std::size_t>(std::max<LONG>(0, paint.Area().top) / lineHeight_);
+    const auto firstRow = static_cast<std::size_t>(std::max<LONG>(0, drawFrom) / lineHeight_);
     int y = static_cast<int>(firstRow) * lineHeight_;
     for (std::size_t line = topLine_ + firstRow; y < paint.Area().bottom;
          ++line, y += lineHeight_) {
@@ -318,10 +342,13 @@ void Win32TextControl::Paint() {
         PaintLine(dc, line, y, client);
     }
     if (back != nullptr) {
-        const RECT& r = paint.Area();
-        ::BitBlt(screen, r.left, r.top, r.right - r.left, r.bottom - r.top, back, r.left, r.top,
-                 SRCCOPY);
+        ::BitBlt(screen, area.left, area.top, area.right - area.left, area.bottom - area.top, back,
+                 area.left, area.top, SRCCOPY);
+        if (drawFrom <= backGoodAboveY_ && area.bottom >= client.bottom) {
+            backGoodAboveY_ = client.bottom;
+        }
     }
+    backShifted_ = false;
     lastPaintTick_ = ::GetTickCount64();
 }
 
