@@ -3,15 +3,22 @@
 // it takes them, while this program, as a probe, sends WM_NULL to the window every 10 ms and
 // times each answer. The same probe on the idle window, before the flood, is the baseline.
 // Afterwards the view must hold every trace as its four-line block, each sender's in order.
+// An accessibility client is attached all the while: another thread of this program holds the
+// text area's MSAA object and reads its name and value every 10 ms, as a screen reader
+// following the caret would.
 // The rows of the results table go to standard output, progress to standard error.
 
 #include <windows.h>
 
+#include <oleacc.h>
+
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/win/BenchSupport.h"
@@ -30,6 +37,36 @@ double Probe(HWND window) {
     const double start = NowMs();
     ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
     return NowMs() - start;
+}
+
+// Holds the text area's MSAA object and reads its name and value every kProbePeriodMs until
+// `stop`; returns each read's milliseconds (none when the object could not be had).
+std::vector<double> AccessibilityClient(HWND view, const std::atomic<bool>& stop) {
+    std::vector<double> reads;
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* object = nullptr;
+    if (SUCCEEDED(::AccessibleObjectFromWindow(view, static_cast<DWORD>(OBJID_CLIENT),
+                                               __uuidof(IAccessible),
+                                               reinterpret_cast<void**>(&object))) &&
+        object != nullptr) {
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        while (!stop) {
+            const double start = NowMs();
+            BSTR name = nullptr;
+            BSTR value = nullptr;
+            object->get_accName(self, &name);
+            object->get_accValue(self, &value);
+            reads.push_back(NowMs() - start);
+            ::SysFreeString(name);
+            ::SysFreeString(value);
+            ::Sleep(kProbePeriodMs);
+        }
+        object->Release();
+    }
+    ::CoUninitialize();
+    return reads;
 }
 
 bool AllEnded(const std::vector<std::unique_ptr<Program>>& senders) {
@@ -95,9 +132,14 @@ void Run() {
         }
     }
     Progress("flood: %s, probing every %lu ms", scale.c_str(), kProbePeriodMs);
+    std::atomic<bool> stopClient{false};
+    std::vector<double> clientReads;
+    std::thread client([&] { clientReads = AccessibilityClient(view, stopClient); });
     const double start = NowMs();
     ::SetEvent(go);
     const std::vector<double> busy = ProbeUntil(window, [&] { return AllEnded(senders); });
+    stopClient = true;
+    client.join();
     const double seconds = (NowMs() - start) / 1000;
     bool sendersOk = true;
     for (const auto& sender : senders) {
@@ -117,6 +159,15 @@ void Run() {
              Format("idle window p99 %.2f ms", idleP99),
              Format("%.0fx", idleP99 > 0 ? p99 / idleP99 : 0), "<= 100 ms",
              sendersOk && p99 <= 100);
+
+    PrintRow(Format("2. Accessibility client during the flood: MSAA name and value every %lu ms, "
+                    "p99",
+                    kProbePeriodMs),
+             clientReads.empty()
+                 ? std::string("no MSAA object")
+                 : Format("%.1f ms (max %.1f ms, %s reads)", Percentile(clientReads, 99),
+                          Maximum(clientReads), Thousands(clientReads.size()).c_str()),
+             "-", "-", "<= 100 ms", !clientReads.empty() && Percentile(clientReads, 99) <= 100);
 
     Progress("reading the view");
     WaitUntilPainted(window);
