@@ -69,6 +69,13 @@ void ColumnCounter::Add(char16_t unit) {
         inEmoji_ = emojiJoiner_ = false;
         return;
     }
+    if (unit < 0x20 || (unit >= 0x7F && unit < 0xA0)) {
+        // A control (CR and LF included): one column, and nothing joins it.
+        ++column_;
+        previous_ = GraphemeBreak::Control;
+        inEmoji_ = emojiJoiner_ = false;
+        return;
+    }
     if (IsHighSurrogate(unit)) {
         previousBeforeHigh_ = previous_;
         inEmojiBeforeHigh_ = inEmoji_;
