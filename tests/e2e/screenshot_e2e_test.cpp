@@ -14,8 +14,7 @@ TEST(Screenshot, WindowWithAFewTraces) {
     }
     TraceWindowProcess trace;
     const char* traces[] = {
-        "Service started",
-        "Query took 12 ms\r\n  SELECT * FROM orders WHERE id = 42",
+        "Service started", "Query took 12 ms\r\n  SELECT * FROM orders WHERE id = 42",
         "Customer: \xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0 \xCE\xA3\xCE\xBF\xCF\x86\xCE\xAF\xCE\xB1 "
         "\xE5\xB1\xB1\xE7\x94\xB0\xE5\xA4\xAA\xE9\x83\x8E \xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 "
         "e\xCC\x81 \xF0\x9F\x98\x80 \xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD|",
