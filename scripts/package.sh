@@ -16,6 +16,8 @@ dist=$orsk_root/dist
 # The DLLs an exe may import: Windows' own, on every system from 7 on. Anything else, say a
 # MinGW runtime DLL, would be missing on the user's machine: the static link has broken.
 allowed_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll msvcrt.dll "
+# The script processor, the input method and the accessibility interfaces.
+allowed_dlls+="usp10.dll imm32.dll ole32.dll oleaut32.dll oleacc.dll "
 
 # The version the resources of a configured build carry (its generated OrskVersion.rc).
 built_version() {
