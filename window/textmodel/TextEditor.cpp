@@ -213,50 +213,32 @@ bool TextEditor::TypeText(std::u16string_view units) {
 }
 
 bool TextEditor::Backspace() {
-    if (HasSelection()) {
-        return DeleteSelection();
-    }
-    if (caret_ == 0) {
-        return false;
-    }
-    const std::size_t from = StepLeft(caret_);
-    Replace(from, caret_ - from, {}, false);
-    return true;
+    return DeleteFromCaret(&TextEditor::StepLeft);
 }
 
 bool TextEditor::DeleteForward() {
-    if (HasSelection()) {
-        return DeleteSelection();
-    }
-    if (caret_ >= Length()) {
-        return false;
-    }
-    const std::size_t to = StepRight(caret_);
-    Replace(caret_, to - caret_, {}, false);
-    return true;
+    return DeleteFromCaret(&TextEditor::StepRight);
 }
 
 bool TextEditor::DeleteWordBackward() {
-    if (HasSelection()) {
-        return DeleteSelection();
-    }
-    if (caret_ == 0) {
-        return false;
-    }
-    const std::size_t from = WordLeftOf(caret_);
-    Replace(from, caret_ - from, {}, false);
-    return true;
+    return DeleteFromCaret(&TextEditor::WordLeftOf);
 }
 
 bool TextEditor::DeleteWordForward() {
+    return DeleteFromCaret(&TextEditor::WordRightOf);
+}
+
+// The selection, or else the text between the caret and where `step` takes it.
+bool TextEditor::DeleteFromCaret(std::size_t (TextEditor::*step)(std::size_t) const) {
     if (HasSelection()) {
         return DeleteSelection();
     }
-    if (caret_ >= Length()) {
+    const std::size_t other = (this->*step)(caret_);
+    if (other == caret_) {
         return false;
     }
-    const std::size_t to = WordRightOf(caret_);
-    Replace(caret_, to - caret_, {}, false);
+    const std::size_t from = std::min(caret_, other);
+    Replace(from, std::max(caret_, other) - from, {}, false);
     return true;
 }
 

@@ -103,6 +103,7 @@ private:
         bool typing;
     };
     void Replace(std::size_t start, std::size_t length, std::u16string_view text, bool typing);
+    bool DeleteFromCaret(std::size_t (TextEditor::*step)(std::size_t) const);
     std::size_t StepLeft(std::size_t position) const;
     std::size_t StepRight(std::size_t position) const;
     bool BlankClusterAt(std::size_t position) const;
