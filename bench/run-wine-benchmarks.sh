@@ -13,6 +13,8 @@
 #   ORSK_BENCH_STARTUP_RUNS  starts of each program for the start-up median [7]
 #   ORSK_BENCH_DISPLAY       X display number for the private Xvfb [first free from 150]
 #   ORSK_BENCH_TIMEOUT_MIN   minutes after which a benchmark program is stopped [180]
+#   ORSK_BENCH_ONLY          run only the programs whose name contains this (startup, stored,
+#                            responsiveness) [all]
 # e.g. a reduced run: ORSK_BENCH_STORED=10000 ORSK_BENCH_FLOOD_TRACES=2500 bench/run-wine-benchmarks.sh
 # Each program's progress and errors go to build/bench-wine/<program>.log.
 set -euo pipefail
@@ -72,6 +74,7 @@ wine_session_start existing
 # A program that fails or is stopped gets a FAIL row (under `number`) naming its log.
 run_bench() {
   local name=$1 number=$2 what=$3 t0 code=0
+  [[ "$name" == *"${ORSK_BENCH_ONLY:-}"* ]] || return 0
   t0=$(date +%s)
   echo "== $what (progress in build/bench-wine/$name.log)"
   timeout "${ORSK_BENCH_TIMEOUT_MIN:-180}m" "$WINE64" "$bin/$name.exe" </dev/null \

@@ -177,6 +177,17 @@ TEST_F(TextArea, AssistiveToolsInAnotherProcessFindANamedDocument) {
     EXPECT_EQ(std::wstring(accessibleName != nullptr ? accessibleName : L"?"), L"Traces");
     EXPECT_EQ(role.vt == VT_I4 ? role.lVal : 0, ROLE_SYSTEM_TEXT);
     ::SysFreeString(accessibleName);
+    // The object answers on COM's threads, not the window's: the value and the focus are still
+    // the control's own.
+    BSTR value = nullptr;
+    EXPECT_EQ(accessible->get_accValue(self, &value), S_OK);
+    EXPECT_NE(std::wstring(value != nullptr ? value : L"?").find(L"a trace, not a name"),
+              std::wstring::npos);
+    ::SysFreeString(value);
+    FocusTextArea();
+    VARIANT state{};
+    EXPECT_EQ(accessible->get_accState(self, &state), S_OK);
+    EXPECT_EQ(state.vt == VT_I4 ? state.lVal & STATE_SYSTEM_FOCUSED : 0, STATE_SYSTEM_FOCUSED);
     accessible->Release();
     ::CoUninitialize();
 }

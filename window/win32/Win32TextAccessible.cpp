@@ -12,6 +12,10 @@ bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
+// How long a read waits for the control: it answers between two traces, so only a control
+// that has stopped answering takes this long.
+constexpr UINT kAnswerTimeoutMs = 5000;
+
 HRESULT StringResult(const wchar_t* text, UINT length, BSTR* result) {
     *result = ::SysAllocStringLen(text, length);
     return *result != nullptr ? S_OK : E_OUTOFMEMORY;
@@ -28,17 +32,19 @@ Win32TextAccessible::Win32TextAccessible(HWND window) : window_(window) {
     }
 }
 
-void Win32TextAccessible::Disconnect() noexcept {
-    window_ = nullptr;
+Win32TextAccessible::~Win32TextAccessible() {
     if (standard_ != nullptr) {
         standard_->Release();
-        standard_ = nullptr;
     }
+}
+
+void Win32TextAccessible::Disconnect() noexcept {
+    window_ = nullptr;
 }
 
 HRESULT Win32TextAccessible::Standard(IAccessible*& standard) const {
     standard = standard_;
-    if (window_ == nullptr) {
+    if (Window() == nullptr) {
         return CO_E_OBJNOTCONNECTED;
     }
     return standard != nullptr ? S_OK : E_NOTIMPL;
@@ -64,7 +70,6 @@ ULONG Win32TextAccessible::AddRef() {
 ULONG Win32TextAccessible::Release() {
     const ULONG left = --references_;
     if (left == 0) {
-        Disconnect();
         delete this;
     }
     return left;
@@ -96,7 +101,7 @@ HRESULT Win32TextAccessible::get_accName(VARIANT child, BSTR* name) {
         return E_POINTER;
     }
     *name = nullptr;
-    if (window_ == nullptr) {
+    if (Window() == nullptr) {
         return CO_E_OBJNOTCONNECTED;
     }
     if (!IsSelf(child)) {
@@ -110,7 +115,8 @@ HRESULT Win32TextAccessible::get_accValue(VARIANT child, BSTR* value) {
         return E_POINTER;
     }
     *value = nullptr;
-    if (window_ == nullptr) {
+    const HWND window = Window();
+    if (window == nullptr) {
         return CO_E_OBJNOTCONNECTED;
     }
     if (!IsSelf(child)) {
@@ -118,8 +124,13 @@ HRESULT Win32TextAccessible::get_accValue(VARIANT child, BSTR* value) {
     }
     // The first units, through the control's own bounded copy; never half of a surrogate pair.
     std::wstring prefix(kAccessibleValueUnits + 1, L'\0');
-    auto copied = static_cast<UINT>(::SendMessageW(window_, WM_GETTEXT, prefix.size(),
-                                                   reinterpret_cast<LPARAM>(prefix.data())));
+    DWORD_PTR answer = 0;
+    if (::SendMessageTimeoutW(window, WM_GETTEXT, prefix.size(),
+                              reinterpret_cast<LPARAM>(prefix.data()), SMTO_NORMAL,
+                              kAnswerTimeoutMs, &answer) == 0) {
+        return Window() == nullptr ? CO_E_OBJNOTCONNECTED : RPC_E_SERVERCALL_RETRYLATER;
+    }
+    auto copied = static_cast<UINT>(answer);
     if (copied > 0 && IS_HIGH_SURROGATE(prefix[copied - 1])) {
         --copied;
     }
@@ -131,7 +142,7 @@ HRESULT Win32TextAccessible::get_accRole(VARIANT child, VARIANT* role) {
         return E_POINTER;
     }
     ::VariantInit(role);
-    if (window_ == nullptr) {
+    if (Window() == nullptr) {
         return CO_E_OBJNOTCONNECTED;
     }
     if (!IsSelf(child)) {
@@ -165,10 +176,15 @@ HRESULT Win32TextAccessible::get_accState(VARIANT child, VARIANT* state) {
     }
     ::VariantClear(&standardState);
     flags |= STATE_SYSTEM_FOCUSABLE;
-    if (::GetFocus() == window_) {
+    // The focus of the control's thread: the caller's own thread has none.
+    const HWND window = Window();
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &thread) &&
+        thread.hwndFocus == window) {
         flags |= STATE_SYSTEM_FOCUSED;
     }
-    if ((::GetWindowLongW(window_, GWL_STYLE) & ES_READONLY) != 0) {
+    if ((::GetWindowLongW(window, GWL_STYLE) & ES_READONLY) != 0) {
         flags |= STATE_SYSTEM_READONLY;
     }
     state->vt = VT_I4;

@@ -5,8 +5,10 @@
 // else (location, navigation, hit tests, the parent) is the system's standard object for the
 // window's client area.
 //
-// Called on the control's thread only (see Win32TextAutomation.h). Once the control has gone
-// (Disconnect), every call answers CO_E_OBJNOTCONNECTED.
+// Free-threaded: it is handed out from the multithreaded apartment (Win32FreeThreadedAnswer.h),
+// so calls come on any thread, while the control takes traces. It reads the control only
+// through messages sent to its window, which the control answers between two traces. Once the
+// control has gone (Disconnect), every call answers CO_E_OBJNOTCONNECTED.
 
 #include <windows.h>
 
@@ -62,7 +64,8 @@ public:
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override;
 
 private:
-    ~Win32TextAccessible() = default;
+    ~Win32TextAccessible();
+    HWND Window() const noexcept { return window_.load(); }
     // The standard object, or why it cannot be asked.
     HRESULT Standard(IAccessible*& standard) const;
     template <class Call>
@@ -73,7 +76,9 @@ private:
     }
 
     std::atomic<ULONG> references_{1};
-    HWND window_;
+    std::atomic<HWND> window_;
+    // Made once, at the start, and kept until the last reference goes: calls on other threads
+    // may be using it while the control goes.
     IAccessible* standard_ = nullptr;
 };
 

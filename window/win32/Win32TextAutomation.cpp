@@ -15,6 +15,7 @@
 
 #include "window/textmodel/GraphemeClusters.h"
 #include "window/textmodel/TextRanges.h"
+#include "window/win32/Win32FreeThreadedAnswer.h"
 #include "window/win32/Win32TextAccessible.h"
 #include "window/win32/Win32TextControl.h"
 #include "window/win32/Win32UiaInterfaces.h"
@@ -843,12 +844,10 @@ LRESULT Win32TextAccessibility::Answer(WPARAM flags, LPARAM objectId) {
         return core.returnRawElementProvider(provider.Window(), flags, objectId, &provider);
     }
     if (id == OBJID_CLIENT) {
-        JoinApartment();
         if (accessible_ == nullptr) {
             accessible_ = new Win32TextAccessible(control_.Handle());
         }
-        const LRESULT result = ::LresultFromObject(__uuidof(IAccessible), flags, accessible_);
-        return result > 0 ? result : 0;
+        return FreeThreadedLresultFromObject(__uuidof(IAccessible), flags, accessible_);
     }
     return 0;
 }
