@@ -211,7 +211,8 @@ TEST(SearchFindFolded, AgreesWithAUnitByUnitSearchAtEveryPosition) {
     };
     const std::u16string needles[] = {u"k", u"Ke", u"-y", u"kEY"};
     for (bool nearMisses : {false, true}) {
-        for (std::size_t length = 1; length <= 40; ++length) {
+        // Past two blocks of the vector scan, and every tail length.
+        for (std::size_t length = 1; length <= 140; ++length) {
             for (std::size_t at = 0; at < length; ++at) {
                 // "KeY" at `at`, after either plain filler or partial matches ("k", "Ke").
                 std::u16string haystack(length, u'.');
