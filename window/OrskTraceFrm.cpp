@@ -367,16 +367,20 @@ void TOrskTraceForm::edtSearchForChange() {
 void TOrskTraceForm::UpdateSearchButton() {
     const SearchButtonState state = SearchButtonFor(WindowText(edtSearchFor_), search_.SearchPos());
     ::EnableWindow(btnSearch_, state.enabled ? TRUE : FALSE);
-    const std::wstring caption =
-        ToWide(ResourceString(state.caption == SearchCaption::Next ? IDS_NEXT : IDS_SEARCH));
-    ::SetWindowTextW(btnSearch_, caption.c_str());
+    const std::u16string caption =
+        ResourceString(state.caption == SearchCaption::Next ? IDS_NEXT : IDS_SEARCH);
+    // Setting the same caption again would only redraw the button, on every search step.
+    if (WindowText(btnSearch_) != caption) {
+        ::SetWindowTextW(btnSearch_, ToWide(caption).c_str());
+    }
 }
 
 void TOrskTraceForm::btnSearchClick() {
     const std::u16string searchText = WindowText(edtSearchFor_);
     if (const auto match = search_.Step(*textArea_, searchText)) {
         textArea_->Select(match->selectionStart, match->selectionLength);
-        if (::IsWindowVisible(memTrace_) && ::IsWindowEnabled(memTrace_)) {
+        if (::GetFocus() != memTrace_ && ::IsWindowVisible(memTrace_) &&
+            ::IsWindowEnabled(memTrace_)) {
             ::SetFocus(memTrace_);
         }
     } else {
