@@ -209,7 +209,8 @@ TEST(SearchFindFolded, AgreesWithAUnitByUnitSearchAtEveryPosition) {
         }
         return std::nullopt;
     };
-    const std::u16string needles[] = {u"k", u"Ke", u"-y", u"kEY"};
+    // The scan tests the needle's two rarest units first, wherever they stand in it.
+    const std::u16string needles[] = {u"k", u"Ke", u"-y", u"kEY", u".kEy", u"eY", u"ke\u00E9"};
     for (bool nearMisses : {false, true}) {
         // Past two blocks of the vector scan, and every tail length.
         for (std::size_t length = 1; length <= 140; ++length) {

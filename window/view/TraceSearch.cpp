@@ -1,8 +1,11 @@
 #include "window/view/TraceSearch.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 #include "common/Utf16.h"
 #include "window/textmodel/TextBuffer.h"
@@ -17,6 +20,14 @@ namespace {
 using Units8 = std::uint16_t __attribute__((vector_size(16)));
 using Mask8 = std::int16_t __attribute__((vector_size(16)));
 
+static_assert(std::endian::native == std::endian::little, "lanes are read as little-endian words");
+
+bool AnyLane(const Mask8& mask) {
+    std::uint64_t words[2];
+    std::memcpy(words, &mask, sizeof words);
+    return (words[0] | words[1]) != 0;
+}
+
 // The haystack units that fold to `folded`. For a lower-case letter, setting bit 0x20 maps
 // exactly its two cases onto it and nothing else, so one comparison covers both.
 struct UnitTest {
@@ -27,22 +38,69 @@ struct UnitTest {
         : folded(FoldAZ(needleUnit)),
           caseBit(folded >= u'a' && folded <= u'z' ? char16_t{0x20} : char16_t{0}) {}
 
-    // A test that every unit passes (all bits set either way).
-    static UnitTest Any() { return UnitTest(char16_t{0xFFFF}, char16_t{0xFFFF}); }
-
     bool Matches(char16_t unit) const { return static_cast<char16_t>(unit | caseBit) == folded; }
-
-private:
-    UnitTest(char16_t f, char16_t c) : folded(f), caseBit(c) {}
 };
 
-bool RestMatches(const char16_t* at, std::u16string_view needle) {
-    for (std::size_t k = 1; k < needle.size(); ++k) {
+bool MatchesAt(const char16_t* at, std::u16string_view needle) {
+    for (std::size_t k = 0; k < needle.size(); ++k) {
         if (FoldAZ(at[k]) != FoldAZ(needle[k])) {
             return false;
         }
     }
     return true;
+}
+
+// Roughly how common a unit is in a trace log: spaces and line breaks, then letters in the
+// order of English, digits (every date, time and number), some punctuation, then the rest.
+int Commonness(char16_t unit) {
+    static constexpr std::string_view kLetters = "etaoinshrdlcumwfgypbvkjxqz";  // commonest first
+    static constexpr std::string_view kPunctuation = ".,:;/-_=()[]'\"";
+    const char16_t folded = FoldAZ(unit);
+    if (unit == u' ' || unit == u'\r' || unit == u'\n') {
+        return 100;
+    }
+    if (folded >= u'a' && folded <= u'z') {
+        return 90 - 2 * static_cast<int>(kLetters.find(static_cast<char>(folded)));
+    }
+    if (unit >= u'0' && unit <= u'9') {
+        return 80;
+    }
+    if (unit < 0x80 && kPunctuation.find(static_cast<char>(unit)) != std::string_view::npos) {
+        return 40;
+    }
+    return unit < 0x80 ? 20 : 30;
+}
+
+// The two offsets of the needle whose units the scan tests first: the rarest two (a unit
+// that the needle repeats counts as commoner), of different units where the needle has two.
+// A log of "#0000000001", "#0000000002", ... searched for "#0001000000" then gives candidates
+// only where both "#" and the "1" stand, instead of at every number.
+std::pair<std::size_t, std::size_t> ProbeOffsets(std::u16string_view needle) {
+    auto score = [&](std::size_t k) {
+        const char16_t folded = FoldAZ(needle[k]);
+        const auto repeats = std::count_if(needle.begin(), needle.end(),
+                                           [&](char16_t unit) { return FoldAZ(unit) == folded; });
+        return 2 * Commonness(needle[k]) + (repeats > 1 ? 1 : 0);
+    };
+    std::size_t a = 0;
+    for (std::size_t k = 1; k < needle.size(); ++k) {
+        if (score(k) < score(a)) {
+            a = k;
+        }
+    }
+    std::size_t b = needle.size();
+    for (std::size_t k = 0; k < needle.size(); ++k) {
+        if (k == a) {
+            continue;
+        }
+        const bool differs = FoldAZ(needle[k]) != FoldAZ(needle[a]);
+        const bool bDiffers = b < needle.size() && FoldAZ(needle[b]) != FoldAZ(needle[a]);
+        if (b == needle.size() || (differs && !bDiffers) ||
+            (differs == bDiffers && score(k) < score(b))) {
+            b = k;
+        }
+    }
+    return {a, b == needle.size() ? a : b};
 }
 
 bool IsBlank(char16_t unit) {
@@ -58,19 +116,17 @@ std::optional<std::size_t> FindFolded(std::u16string_view haystack, std::u16stri
     }
     const char16_t* const units = haystack.data();
     const std::size_t end = haystack.size() - needle.size() + 1;  // one past the last start
-    // Candidates must match the first two units: in ordinary text a single common letter or
-    // the block's "-" would send the scan into the slow unit-by-unit check far too often.
-    const UnitTest first(needle[0]);
-    const UnitTest second = needle.size() > 1 ? UnitTest(needle[1]) : UnitTest::Any();
-    const std::size_t secondOffset = needle.size() > 1 ? 1 : 0;
+    // Candidates must match two of the needle's units: in ordinary text a single common
+    // letter or the block's "-" would send the scan into the slow check far too often.
+    const auto [firstOffset, secondOffset] = ProbeOffsets(needle);
+    const UnitTest first(needle[firstOffset]);
+    const UnitTest second(needle[secondOffset]);
 
-    auto matchAt = [&](std::size_t i) {
-        return first.Matches(units[i]) && RestMatches(units + i, needle);
-    };
-
-    // Blocks of 64 units: eight vector compares of each of the two units, one test of the
-    // block, and only a block with a candidate is looked at unit by unit.
-    constexpr std::size_t kBlock = 64;
+    // Blocks of 64 units: eight vector compares of each of the two units and one test of the
+    // block. In a block with candidates only the candidates are looked at further: in a log
+    // full of similar numbers, nearly every block has one.
+    constexpr std::size_t kGroups = 8;
+    constexpr std::size_t kBlock = 8 * kGroups;
     Units8 firstCase, firstFolded, secondCase, secondFolded;
     for (int k = 0; k < 8; ++k) {
         firstCase[k] = first.caseBit;
@@ -81,27 +137,37 @@ std::optional<std::size_t> FindFolded(std::u16string_view haystack, std::u16stri
     std::size_t i = from;
     while (end - i >= kBlock) {
         const char16_t* const block = units + i;
-        Mask8 candidates{};
-        for (std::size_t j = 0; j < kBlock; j += 8) {
+        Mask8 candidates[kGroups];
+        Mask8 any{};
+        for (std::size_t g = 0; g < kGroups; ++g) {
             Units8 firstUnits, secondUnits;
-            std::memcpy(&firstUnits, block + j, sizeof firstUnits);
-            std::memcpy(&secondUnits, block + j + secondOffset, sizeof secondUnits);
-            candidates |= ((firstUnits | firstCase) == firstFolded) &
-                          ((secondUnits | secondCase) == secondFolded);
+            std::memcpy(&firstUnits, block + 8 * g + firstOffset, sizeof firstUnits);
+            std::memcpy(&secondUnits, block + 8 * g + secondOffset, sizeof secondUnits);
+            candidates[g] = ((firstUnits | firstCase) == firstFolded) &
+                            ((secondUnits | secondCase) == secondFolded);
+            any |= candidates[g];
         }
-        std::uint64_t words[2];
-        std::memcpy(words, &candidates, sizeof words);
-        if ((words[0] | words[1]) != 0) {
-            for (std::size_t j = i; j < i + kBlock; ++j) {
-                if (matchAt(j)) {
-                    return j;
+        if (AnyLane(any)) {
+            for (std::size_t g = 0; g < kGroups; ++g) {
+                // Four 16-bit lanes a word, the first unit in the lowest bits.
+                std::uint64_t words[2];
+                std::memcpy(words, &candidates[g], sizeof words);
+                for (std::size_t w = 0; w < 2; ++w) {
+                    for (std::uint64_t lanes = words[w]; lanes != 0;) {
+                        const auto lane = static_cast<std::size_t>(std::countr_zero(lanes)) / 16;
+                        const std::size_t at = i + 8 * g + 4 * w + lane;
+                        if (MatchesAt(units + at, needle)) {
+                            return at;
+                        }
+                        lanes &= ~(std::uint64_t{0xFFFF} << (16 * lane));
+                    }
                 }
             }
         }
         i += kBlock;
     }
     for (; i < end; ++i) {
-        if (matchAt(i)) {
+        if (first.Matches(units[i + firstOffset]) && MatchesAt(units + i, needle)) {
             return i;
         }
     }
