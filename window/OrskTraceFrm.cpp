@@ -277,8 +277,16 @@ void TOrskTraceForm::WMCommand(HWND control, int id, int code) {
 }
 
 void TOrskTraceForm::WMSize(int width, int height) {
-    const std::vector<Rect> places = LayoutControls(description_, dpi_, width, height);
+    // Showing the window sends the size it already has: laying the controls out again would
+    // only draw them (scroll bars and all) twice.
     const auto& controls = builder_->Controls();
+    if (laidOutSize_ == std::make_pair(width, height)) {
+        return;
+    }
+    if (controls.size() == description_.controls.size()) {
+        laidOutSize_ = {width, height};
+    }
+    const std::vector<Rect> places = LayoutControls(description_, dpi_, width, height);
     HDWP positions = ::BeginDeferWindowPos(static_cast<int>(controls.size()));
     for (std::size_t i = 0; i < controls.size() && positions != nullptr; ++i) {
         const Rect& r = places[i];

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "store/TraceStore.h"
 #include "window/TraceWindowHost.h"
@@ -113,6 +114,8 @@ private:
     Win32TextControl* textArea_ = nullptr;  // owned by its window, memTrace
     std::unique_ptr<TraceView> view_;
     TraceSearch search_;
+    // The client size the controls were last laid out for.
+    std::pair<int, int> laidOutSize_{-1, -1};
 };
 
 }  // namespace orsk

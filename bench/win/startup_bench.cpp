@@ -46,7 +46,7 @@ void Run() {
     PrintRow(Format("5. Start-up to a visible window (median of %d)", runs),
              Format("%.0f ms", traceMedian),
              Format("minimal window program %.0f ms", minimalMedian), Format("%.2fx", ratio),
-             "<= 1.5x", runs > 0 && ratio <= 1.5);
+             "<= 1.2x", runs > 0 && ratio <= 1.2);
 }
 
 }  // namespace
