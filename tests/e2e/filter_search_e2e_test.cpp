@@ -75,6 +75,22 @@ TEST_F(FilterAndSearch, SearchSelectsTheMatchThenNextThenReportsNotFound) {
     Search();
     const auto second = static_cast<DWORD>(FromUtf8(view.substr(0, view.find("HELLO"))).size());
     EXPECT_EQ(Selection(), MAKELONG(second, second + 5));
+    // The step redraws only the lines of the old and the new match: what it leaves on screen
+    // is what a redraw of the whole view draws.
+    HWND memo = trace.Control(kIdMemTrace);
+    RECT client{};
+    ::GetClientRect(memo, &client);
+    // WM_PAINT sent by hand: what the control has left to paint is painted before the answer.
+    ::SendMessageW(memo, WM_PAINT, 0, 0);
+    const std::vector<std::uint32_t> afterStep = ClientPixels(memo, client);
+    ::InvalidateRect(memo, nullptr, FALSE);
+    ::SendMessageW(memo, WM_PAINT, 0, 0);
+    // The caret blinks: one of the pictures over a blink period shows it as the first did.
+    bool same = false;
+    for (int i = 0; i < 8 && !same; ++i, ::Sleep(100)) {
+        same = afterStep == ClientPixels(memo, client);
+    }
+    EXPECT_TRUE(same);
 
     ClickButton(trace.Control(kIdBtnSearch));
     HWND box = WaitForWindow(trace.ProcessId(), L"#32770", L"Information");

@@ -129,8 +129,9 @@ std::optional<std::size_t> Win32TextControl::FindFolded(std::u16string_view need
 }
 
 void Win32TextControl::Select(std::size_t start, std::size_t length) {
+    const std::pair<std::size_t, std::size_t> oldLines = SelectionLines();
     editor_.Select(start, start + length);
-    Refresh(true);
+    Refresh(true, false, oldLines);
 }
 
 void Win32TextControl::BeginUpdate() {
@@ -145,7 +146,8 @@ void Win32TextControl::EndUpdate() {
 
 // ---- Keeping the screen up to date ------------------------------------------------------------
 
-void Win32TextControl::Refresh(bool followCaret, bool onlyAppended) {
+void Win32TextControl::Refresh(bool followCaret, bool onlyAppended,
+                               std::optional<std::pair<std::size_t, std::size_t>> oldSelection) {
     followCaretPending_ = followCaretPending_ || followCaret;
     if (frozen_) {
         return;
@@ -165,6 +167,13 @@ void Win32TextControl::Refresh(bool followCaret, bool onlyAppended) {
     if (onlyAppended && leftColumn_ == oldLeft && topLine_ >= oldTop &&
         topLine_ - oldTop < VisibleLines() && appendedFromLine_ != kNoLine) {
         InvalidateAppended(oldTop);
+    } else if (oldSelection && leftColumn_ == oldLeft && topLine_ == oldTop &&
+               appendedFromLine_ == kNoLine) {
+        // Nothing scrolled and no text changed: only the lines of the old and the new selection
+        // look different (a search step in a million traces draws two lines, not the page).
+        InvalidateLines(oldSelection->first, oldSelection->second);
+        const auto [first, last] = SelectionLines();
+        InvalidateLines(first, last);
     } else {
         InvalidateAll();
     }
@@ -245,7 +254,8 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         case WM_SETFOCUS:
             focused_ = true;
             CreateSystemCaret();
-            Refresh(false);
+            // The selection shows only with the focus: its lines are all that change.
+            Refresh(false, false, SelectionLines());
             Notify(EN_SETFOCUS);
             return 0;
         case WM_KILLFOCUS:
@@ -253,7 +263,10 @@ LRESULT Win32TextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             ::DestroyCaret();
             caretShown_ = false;
             MouseUp();
-            InvalidateAll();
+            {
+                const auto [first, last] = SelectionLines();
+                InvalidateLines(first, last);
+            }
             Notify(EN_KILLFOCUS);
             return 0;
         case WM_ENABLE:

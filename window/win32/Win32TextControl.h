@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -99,9 +100,17 @@ private:
     // After a change: at once for the user's actions, in batches for the program's appends.
     // `onlyAppended`: nothing but the program's appends changed since the last refresh, so the
     // picture moves up and only the lines they changed are drawn again.
-    void Refresh(bool followCaret, bool onlyAppended = false);
+    // Scrolls the caret into view when `followCaret`, updates the scroll bars and invalidates
+    // what changed: the appended lines when `onlyAppended`, the lines of `oldSelection` and of
+    // the selection now when only the selection changed, or else everything in view.
+    void Refresh(bool followCaret, bool onlyAppended = false,
+                 std::optional<std::pair<std::size_t, std::size_t>> oldSelection = std::nullopt);
     void InvalidateAppended(std::size_t oldTopLine);
     void InvalidateAll();
+    // Invalidates the rows of lines `first` to `last` that are in view.
+    void InvalidateLines(std::size_t first, std::size_t last);
+    // The first and last line that the selection (or the caret) touches.
+    std::pair<std::size_t, std::size_t> SelectionLines() const;
     void RefreshLater();
     void RefreshPending();
 

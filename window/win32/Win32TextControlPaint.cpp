@@ -118,6 +118,28 @@ void Win32TextControl::InvalidateAll() {
     ::InvalidateRect(window_, nullptr, FALSE);
 }
 
+void Win32TextControl::InvalidateLines(std::size_t first, std::size_t last) {
+    const std::size_t page = VisibleLines();
+    if (last < topLine_ || first >= topLine_ + page + 1) {
+        return;
+    }
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    RECT rows = client;
+    rows.top = static_cast<LONG>(first > topLine_ ? first - topLine_ : 0) * lineHeight_;
+    rows.bottom = std::min<LONG>(
+        client.bottom, static_cast<LONG>(std::min(last - topLine_, page) + 1) * lineHeight_);
+    // Rows above the part of the back buffer that is good must be drawn, not copied.
+    backGoodAboveY_ = std::min(backGoodAboveY_, rows.top);
+    ::InvalidateRect(window_, &rows, FALSE);
+}
+
+std::pair<std::size_t, std::size_t> Win32TextControl::SelectionLines() const {
+    const TextBuffer& text = editor_.Text();
+    return {text.LineOf(std::min(editor_.Anchor(), editor_.Caret())),
+            text.LineOf(std::max(editor_.Anchor(), editor_.Caret()))};
+}
+
 void Win32TextControl::UpdateScrollBars() {
     SetScrollBar(SB_VERT, ClampToInt(editor_.Text().LineCount() - 1), VisibleLines(), topLine_);
     SetScrollBar(SB_HORZ, ClampToInt(editor_.Text().WidestLineColumns()), VisibleColumns(),
