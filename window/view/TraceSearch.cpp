@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/Utf16.h"
 #include "window/textmodel/TextBuffer.h"
@@ -76,31 +77,27 @@ int Commonness(char16_t unit) {
 // A log of "#0000000001", "#0000000002", ... searched for "#0001000000" then gives candidates
 // only where both "#" and the "1" stand, instead of at every number.
 std::pair<std::size_t, std::size_t> ProbeOffsets(std::u16string_view needle) {
-    auto score = [&](std::size_t k) {
+    std::vector<int> scores(needle.size());
+    for (std::size_t k = 0; k < needle.size(); ++k) {
         const char16_t folded = FoldAZ(needle[k]);
         const auto repeats = std::count_if(needle.begin(), needle.end(),
                                            [&](char16_t unit) { return FoldAZ(unit) == folded; });
-        return 2 * Commonness(needle[k]) + (repeats > 1 ? 1 : 0);
-    };
-    std::size_t a = 0;
-    for (std::size_t k = 1; k < needle.size(); ++k) {
-        if (score(k) < score(a)) {
-            a = k;
-        }
+        scores[k] = 2 * Commonness(needle[k]) + (repeats > 1 ? 1 : 0);
     }
-    std::size_t b = needle.size();
+    const auto a =
+        static_cast<std::size_t>(std::min_element(scores.begin(), scores.end()) - scores.begin());
+    // The second: a different unit before a lower score; the first offset on ties.
+    constexpr int kSameUnit = 1000;
+    std::size_t b = a;
+    int bestRank = 0;
     for (std::size_t k = 0; k < needle.size(); ++k) {
-        if (k == a) {
-            continue;
-        }
-        const bool differs = FoldAZ(needle[k]) != FoldAZ(needle[a]);
-        const bool bDiffers = b < needle.size() && FoldAZ(needle[b]) != FoldAZ(needle[a]);
-        if (b == needle.size() || (differs && !bDiffers) ||
-            (differs == bDiffers && score(k) < score(b))) {
+        const int rank = scores[k] + (FoldAZ(needle[k]) == FoldAZ(needle[a]) ? kSameUnit : 0);
+        if (k != a && (b == a || rank < bestRank)) {
             b = k;
+            bestRank = rank;
         }
     }
-    return {a, b == needle.size() ? a : b};
+    return {a, b};
 }
 
 bool IsBlank(char16_t unit) {
