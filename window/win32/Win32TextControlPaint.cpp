@@ -335,6 +335,9 @@ HDC Win32TextControl::BackBuffer(HDC screen, int width, int height) {
 
 void Win32TextControl::Paint() {
     const PaintDc paint(window_);
+    if (::IsRectEmpty(&paint.Area())) {
+        return;  // an earlier paint drew all that was invalid
+    }
     HDC screen = paint.Get();
     RECT client{};
     ::GetClientRect(window_, &client);
