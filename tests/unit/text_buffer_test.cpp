@@ -179,12 +179,17 @@ testing::AssertionResult MatchesModel(const TextBuffer& buffer, const std::u16st
     return testing::AssertionSuccess();
 }
 
-// Short random texts, rich in line-break units, surrogates and tabs.
-std::u16string RandomUnits(std::mt19937& random, std::size_t maxLength) {
+// Short random texts, rich in line-break units, surrogates and tabs; with `plainRuns`, mostly
+// runs of letters that those units break at any place of an 8-unit block.
+std::u16string RandomUnits(std::mt19937& random, std::size_t maxLength, bool plainRuns = false) {
     static constexpr char16_t kUnits[] = {u'a',  u'b',  u'\r', u'\n',  u'\r',
                                           u'\n', u'\t', u' ',  0xD83D, 0xDE00};
     std::u16string text(std::uniform_int_distribution<std::size_t>(0, maxLength)(random), u'a');
+    std::uniform_int_distribution<int> plain(0, 6);
     for (char16_t& unit : text) {
+        if (plainRuns && plain(random) != 0) {
+            continue;
+        }
         unit = kUnits[std::uniform_int_distribution<std::size_t>(0, std::size(kUnits) - 1)(random)];
     }
     return text;
@@ -630,11 +635,12 @@ TEST(TextBufferWidestLine, CountsTabStopsWideCharactersAndClusters) {
 
 TEST(TextBufferWidestLine, IsExactForOneAppendAndNeverBelowTheTextAfterEdits) {
     std::mt19937 random(99);
-    for (int script = 0; script < 200; ++script) {
-        std::u16string model = RandomUnits(random, 40);
+    for (int script = 0; script < 400; ++script) {
+        std::u16string model = RandomUnits(random, script % 2 == 0 ? 40 : 90, script % 2 == 1);
         TextBuffer buffer;
         buffer.Append(model);
         ASSERT_EQ(buffer.WidestLineColumns(), ReferenceWidest(model)) << "script " << script;
+        ASSERT_TRUE(MatchesModel(buffer, model)) << "script " << script;
 
         // Appended piece by piece, a break split between appends may count its CR.
         TextBuffer pieces;

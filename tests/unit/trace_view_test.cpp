@@ -70,6 +70,9 @@ TEST_F(TraceViewTest, AddTraceShowsOneBlockAndStoresTheOriginalText) {
         {"multi-line", Morning(), u"one\r\ntwo", Block(kMorningText, u"one\r\ntwo")},
         {"empty", Morning(), u"", u"----\r\n12/9/2026 10:31:50 AM\r\n\r\n\r\n"},
         {"U+0000", Morning(), std::u16string(u"a\0b\0", 4), Block(kMorningText, u"a\u2400b\u2400")},
+        {"U+0000 at the first and last unit of 8-unit blocks", Morning(),
+         std::u16string(u"\0bcdefg\0\0jklmno\0\0", 17),
+         Block(kMorningText, u"\u2400bcdefg\u2400\u2400jklmno\u2400\u2400")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "window/textmodel/TextColumns.h"
+#include "window/textmodel/UnitRuns.h"
 
 namespace orsk {
 namespace {
@@ -176,8 +177,9 @@ void TextBuffer::Append(std::u16string_view text) {
 void TextBuffer::AppendLinesOf(std::size_t base, std::u16string_view text) {
     ColumnCounter counter = lastLine_;
     std::size_t segmentStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\n' || (i > 0 ? text[i - 1] : lastUnit_) != u'\r') {
+    for (std::size_t i = unit_runs::FindUnit(text, 0, u'\n'); i < text.size();
+         i = unit_runs::FindUnit(text, i + 1, u'\n')) {
+        if ((i > 0 ? text[i - 1] : lastUnit_) != u'\r') {
             continue;
         }
         // The CR before this LF was counted as a column of the line; it is not one.

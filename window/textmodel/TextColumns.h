@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "window/textmodel/GraphemeBreak.h"
+#include "window/textmodel/UnitRuns.h"
 
 namespace orsk {
 
@@ -33,9 +34,7 @@ public:
             // Runs of printable ASCII, nearly all of a trace, are counted here in one pass: one
             // column each, joining nothing.
             const std::size_t start = i;
-            while (i < units.size() && units[i] >= 0x20 && units[i] < 0x7F) {
-                ++i;
-            }
+            i = unit_runs::PrintableAsciiRunEnd(units, i);
             if (i > start) {
                 column_ += i - start;
                 previous_ = GraphemeBreak::Other;

@@ -1,8 +1,8 @@
 #include "window/view/TraceView.h"
 
-#include <algorithm>
 #include <utility>
 
+#include "window/textmodel/UnitRuns.h"
 #include "window/view/FilterLevel.h"
 
 namespace orsk {
@@ -18,8 +18,11 @@ constexpr char16_t kSymbolForNull = u'\u2400';
 void AppendViewLine(std::u16string& out, std::u16string_view traceText) {
     const std::size_t start = out.size();
     out.append(traceText);
-    std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), kNull,
-                 kSymbolForNull);
+    const std::u16string_view appended(out);
+    for (std::size_t at = unit_runs::FindUnit(appended, start, kNull); at < out.size();
+         at = unit_runs::FindUnit(appended, at + 1, kNull)) {
+        out[at] = kSymbolForNull;
+    }
 }
 
 // Adds one line so that it starts a line of its own, and returns whether the text then ends
