@@ -189,7 +189,7 @@ void TextBuffer::AppendLinesOf(std::size_t base, std::u16string_view text) {
             AllocationFaults::MayAllocate();
         }
         lineStarts_.push_back(base + i + 1);
-        counter = ColumnCounter();
+        counter.StartLine();
         segmentStart = i + 1;
     }
     counter.Add(text.substr(segmentStart));

@@ -10,6 +10,7 @@
 // Columns are what the caret, the mouse and the horizontal scroll bar count in.
 
 #include <cstddef>
+#include <memory>
 #include <string_view>
 
 #include "window/textmodel/GraphemeBreak.h"
@@ -26,6 +27,10 @@ std::size_t CodePointColumns(char32_t codePoint);
 class ColumnCounter {
 public:
     std::size_t Column() const { return column_; }
+
+    // Back to the start of a line: as a new counter, but written in place (a new counter built
+    // aside and copied in stalls the copy's load, once a line, in every append).
+    void StartLine() { std::construct_at(this); }
 
     void Add(char16_t unit);
     void Add(std::u16string_view units) {
