@@ -2,11 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "E2eSupport.h"
 #include "window/ControlIds.h"
 
 namespace e2e {
 namespace {
+
+// Where two pictures of the same width differ, as a range of rows.
+std::string DifferingRows(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b,
+                          LONG width) {
+    LONG first = -1;
+    LONG last = -1;
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        if (a[i] != b[i]) {
+            const auto row = static_cast<LONG>(i / static_cast<std::size_t>(width));
+            first = first < 0 ? row : first;
+            last = row;
+        }
+    }
+    return "rows " + std::to_string(first) + "-" + std::to_string(last) + " differ";
+}
+
+std::string CaretRows(DWORD threadId) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(threadId, &info);
+    return "rows " + std::to_string(info.rcCaret.top) + "-" + std::to_string(info.rcCaret.bottom);
+}
 
 using orsk::kIdBtnSearch;
 using orsk::kIdCbFilter;
@@ -85,12 +111,13 @@ TEST_F(FilterAndSearch, SearchSelectsTheMatchThenNextThenReportsNotFound) {
     const std::vector<std::uint32_t> afterStep = ClientPixels(memo, client);
     ::InvalidateRect(memo, nullptr, FALSE);
     ::SendMessageW(memo, WM_PAINT, 0, 0);
-    // The caret blinks: one of the pictures over a blink period shows it as the first did.
-    bool same = false;
-    for (int i = 0; i < 8 && !same; ++i, ::Sleep(100)) {
-        same = afterStep == ClientPixels(memo, client);
+    // The caret blinks: one of the pictures over two blink periods shows it as the first did.
+    std::vector<std::uint32_t> redrawn;
+    for (int i = 0; i < 12 && redrawn != afterStep; ++i, ::Sleep(100)) {
+        redrawn = ClientPixels(memo, client);
     }
-    EXPECT_TRUE(same);
+    EXPECT_TRUE(redrawn == afterStep) << DifferingRows(afterStep, redrawn, client.right)
+                                      << "; caret " << CaretRows(trace.ThreadId());
 
     ClickButton(trace.Control(kIdBtnSearch));
     HWND box = WaitForWindow(trace.ProcessId(), L"#32770", L"Information");
