@@ -10,18 +10,16 @@
 
 #include "common/Utf16.h"
 #include "window/textmodel/TextBuffer.h"
+#include "window/textmodel/UnitRuns.h"
 #include "window/view/TextArea.h"
 
 namespace orsk {
 namespace {
 
-// Eight units side by side, compared all at once (SSE2 on x86). Comparing two of them gives a
-// mask of the same shape: all bits set where equal. They stay inside the scan's own function:
-// no vector crosses a call.
-using Units8 = std::uint16_t __attribute__((vector_size(16)));
+// Comparing two vectors of eight units gives a mask of the same shape: all bits set where
+// equal. They stay inside the scan's own function: no vector crosses a call.
+using unit_runs::Units8;
 using Mask8 = std::int16_t __attribute__((vector_size(16)));
-
-static_assert(std::endian::native == std::endian::little, "lanes are read as little-endian words");
 
 bool AnyLane(const Mask8& mask) {
     std::uint64_t words[2];
@@ -124,22 +122,18 @@ std::optional<std::size_t> FindFolded(std::u16string_view haystack, std::u16stri
     // full of similar numbers, nearly every block has one.
     constexpr std::size_t kGroups = 8;
     constexpr std::size_t kBlock = 8 * kGroups;
-    Units8 firstCase, firstFolded, secondCase, secondFolded;
-    for (int k = 0; k < 8; ++k) {
-        firstCase[k] = first.caseBit;
-        firstFolded[k] = first.folded;
-        secondCase[k] = second.caseBit;
-        secondFolded[k] = second.folded;
-    }
+    const Units8 firstCase = unit_runs::Splat(first.caseBit);
+    const Units8 firstFolded = unit_runs::Splat(first.folded);
+    const Units8 secondCase = unit_runs::Splat(second.caseBit);
+    const Units8 secondFolded = unit_runs::Splat(second.folded);
     std::size_t i = from;
     while (end - i >= kBlock) {
         const char16_t* const block = units + i;
         Mask8 candidates[kGroups];
         Mask8 any{};
         for (std::size_t g = 0; g < kGroups; ++g) {
-            Units8 firstUnits, secondUnits;
-            std::memcpy(&firstUnits, block + 8 * g + firstOffset, sizeof firstUnits);
-            std::memcpy(&secondUnits, block + 8 * g + secondOffset, sizeof secondUnits);
+            const Units8 firstUnits = unit_runs::Load(block + 8 * g + firstOffset);
+            const Units8 secondUnits = unit_runs::Load(block + 8 * g + secondOffset);
             candidates[g] = ((firstUnits | firstCase) == firstFolded) &
                             ((secondUnits | secondCase) == secondFolded);
             any |= candidates[g];
